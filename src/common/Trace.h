@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QLoggingCategory>
+#include <QString>
+
+// The diagnostic trace: one line per engine, list and transport operation.
+// Off unless switched on, e.g. QT_LOGGING_RULES="tessra.*.debug=true".
+Q_DECLARE_LOGGING_CATEGORY(lcTessraEngine)
+Q_DECLARE_LOGGING_CATEGORY(lcTessraTransport)
+Q_DECLARE_LOGGING_CATEGORY(lcTessraApp)
+
+namespace tessra {
+
+void TraceEngine(const QString& line);
+void TraceTransport(const QString& line);
+void TraceApp(const QString& line);
+
+// Wraps a value in double quotes, the way list traces quote their values.
+inline QString Quoted(const QString& value) { return QLatin1Char('"') + value + QLatin1Char('"'); }
+inline QString Quoted(long long value) { return Quoted(QString::number(value)); }
+
+} // namespace tessra
