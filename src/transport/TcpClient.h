@@ -30,7 +30,15 @@ enum : int {
 QString TcpErrorText(int code);
 
 // Socket states, with the names the traces use.
-enum class TSocketState { Closed, Resolving, Resolved, Connecting, Negotiating, Connected, Listening };
+enum class TSocketState {
+  Closed,
+  Resolving,
+  Resolved,
+  Connecting,
+  Negotiating,
+  Connected,
+  Listening
+};
 enum class TClientState { Closed, Connecting, Connected };
 QString SocketStateName(TSocketState state);
 QString ClientStateName(TClientState state);
@@ -44,6 +52,8 @@ struct TSocks5Proxy {
   QString User;
   QString Password;
   bool ResolveAtProxy = true;
+
+  bool operator==(const TSocks5Proxy&) const = default;
 };
 
 // The non-blocking TCP client connection the chat engine owns. QTcpSocket and
