@@ -66,7 +66,7 @@ constexpr TPlatformError kPlatformErrors[] = {
     {10061, "Connection refused"},
     {10064, "Host is down"},
     {10065, "No route to host"},
-    {10109, "Class type not found"},
+    {10109, "Port or service not found"},
     {11001, "Host not found"},
     {11002, "Nonauthoritative host not found"},
     {11003, "This is a nonrecoverable error"},

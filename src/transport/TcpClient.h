@@ -84,21 +84,30 @@ public:
   void SetProxy(std::optional<TSocks5Proxy> proxy);
   const std::optional<TSocks5Proxy>& Proxy() const;
 
-  // Starts a connection and returns at once. Fails with "Port not specified",
-  // "Host not specified", or "Connect failed: " + reason when the platform
-  // refuses outright.
+  // Starts a connection and returns at once; does nothing while already
+  // active. Fails with "Port not specified", "Host not specified", or
+  // "Connect failed: " + reason when the platform refuses outright (also for a
+  // port that is neither a number 1..65535 nor a known TCP service). With a
+  // proxy, a user name, password or target name too long for the SOCKS
+  // messages fails here too, before anything starts.
   void Activate();
-  // Graceful close: pending outgoing bytes are written first. Does nothing on
-  // an inactive connection.
+  // Graceful close: pending outgoing bytes are written first; the connection
+  // stays "connected" (but takes no more writes) until then. Before the
+  // connection is up it stops at once. Closed follows from the event loop.
+  // Does nothing on an inactive connection.
   void Deactivate();
   bool Active() const;
 
   // Accepts all bytes while negotiating or connected; what cannot be written
-  // now is written later, in order. Otherwise fails with "Socket not connected".
+  // now is written later, in order. Bytes written while negotiating are held
+  // back until the proxy has connected us. Otherwise (also after Deactivate)
+  // fails with "Socket not connected".
   void Write(const QByteArray& bytes);
   void Write(const char* data, int64_t count);
 
   // Up to count bytes from the start of the receive buffer, left in place.
+  // While negotiating the buffer holds the proxy's answers, which are not the
+  // owner's: Peek, Buffered and Read then see nothing.
   QByteArray Peek(int64_t count) const;
   int64_t Buffered() const;
   // Up to count bytes taken from the receive buffer; 0 when nothing is there.

@@ -140,6 +140,57 @@ TEST_F(TTcpClientTest, CallsThatFailReportTheErrorBeforeThrowing) {
   ASSERT_TRUE(WaitFor([&] { return Client.IsConnected(); }));
 }
 
+TEST_F(TTcpClientTest, PortMustBeANumberOrAService) {
+  Client.SetHost(QStringLiteral("127.0.0.1"));
+  for (const char* port : {"0", "65536", "no-such-service-here", "12a"}) {
+    Recorder.Clear();
+    Client.SetPort(QString::fromLatin1(port));
+    EXPECT_EQ(ThrownBy([&] { Client.Activate(); }), "Connect failed: Port or service not found")
+        << port;
+    EXPECT_EQ(Recorder.Events, (TEvents{"error 10109"})) << port;
+    EXPECT_FALSE(Client.Active());
+  }
+}
+
+TEST_F(TTcpClientTest, ResolvesANameAndTriesItsAddresses) {
+  // Where "localhost" also yields ::1 (first), the refusal there must not end
+  // the attempt: the server listens on 127.0.0.1 only.
+  TLoopbackServer server;
+  Client.SetHost(QStringLiteral("localhost"));
+  Client.SetPort(server.PortText());
+  Client.Activate();
+  EXPECT_EQ(Client.State(), TSocketState::Resolving);
+  ASSERT_TRUE(WaitFor([&] { return Client.IsConnected() || !Client.Active(); }));
+  ASSERT_TRUE(Client.IsConnected()) << Client.LastErrorText().toStdString();
+  EXPECT_EQ(Recorder.States.front(), "closed->resolving");
+  EXPECT_FALSE(Recorder.Has("error 10061"));
+}
+
+TEST_F(TTcpClientTest, DestroyedWhileActiveRaisesNothing) {
+  TLoopbackServer server;
+  int calls = 0;
+  {
+    TTCPClient client;
+    client.OnStateChange = [&](TSocketState, TSocketState) { ++calls; };
+    client.OnClose = [&] { ++calls; };
+    client.SetHost(QStringLiteral("localhost"));
+    client.SetPort(server.PortText());
+    client.Activate(); // the look-up is still out
+  }
+  {
+    TTCPClient client;
+    client.OnClose = [&] { ++calls; };
+    client.SetHost(QStringLiteral("127.0.0.1"));
+    client.SetPort(server.PortText());
+    client.Activate();
+    ASSERT_TRUE(WaitFor([&] { return client.IsConnected(); }));
+    client.Write(QByteArray(100000, 'x'));
+    client.OnStateChange = [&](TSocketState, TSocketState) { ++calls; };
+  }
+  WaitFor([] { return false; }, 30);
+  EXPECT_EQ(calls, 0);
+}
+
 TEST_F(TTcpClientTest, ExchangesBytesAndDeliversTheLastOnesBeforeClosed) {
   TLoopbackServer server;
   server.Echo = false;
