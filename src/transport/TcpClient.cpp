@@ -320,6 +320,9 @@ private:
   qsizetype OutgoingOffset = 0;
   bool Closing = false;
   bool DisconnectRequested = false;
+  // The socket is gone; the state turns "closed" once the last data
+  // notification has run.
+  bool Ending = false;
   bool DataPosted = false;
   int LookupId = -1;
   // A new number for every Activate, so that late answers of an abandoned
@@ -636,6 +639,9 @@ void TTCPClient::TImpl::SocketConnected() {
 }
 
 void TTCPClient::TImpl::SocketReadyRead() {
+  if (Ending) {
+    return;
+  }
   if (State != TSocketState::Negotiating && State != TSocketState::Connected) {
     return;
   }
@@ -694,6 +700,9 @@ void TTCPClient::TImpl::SocketError(QAbstractSocket::SocketError error) {
     SyncError = TSyncError{error, code, text};
     return;
   }
+  if (Ending) {
+    return;
+  }
   switch (State) {
   case TSocketState::Connecting:
     if (!Addresses.isEmpty() && IsPeerAnswer(error)) {
@@ -736,6 +745,9 @@ void TTCPClient::TImpl::SocketError(QAbstractSocket::SocketError error) {
 }
 
 void TTCPClient::TImpl::SocketDisconnected() {
+  if (Ending) {
+    return;
+  }
   switch (State) {
   case TSocketState::Connecting:
     FailAsync(kErrConnectionReset, TcpErrorText(kErrConnectionReset));
@@ -784,28 +796,46 @@ void TTCPClient::TImpl::FailAsync(int code, const QString& text) {
 }
 
 void TTCPClient::TImpl::FinishClose(std::optional<std::pair<int, QString>> error) {
+  if (Ending) {
+    return;
+  }
   TraceTransport(QStringLiteral("TTCPClient.Close"));
-  // The last bytes are delivered while the state still says connected.
+  // The last bytes are announced first, and the state must still say
+  // "connected" when that notification runs, or the owner would not take
+  // them. So the socket is written off now, but the state goes to "closed"
+  // (with the error, if any, and closed) only from the event loop, after the
+  // data notification.
   if (PullFromSocket() || Available() > 0) {
     PostData();
   }
-  ReleaseSocketLater();
   ResetTransfer();
-  if (error) {
-    RecordError(error->first, error->second);
-    Post([this, code = error->first, text = error->second] {
-      if (Owner.OnError) {
-        Owner.OnError(code, text);
-      }
-    });
-  }
-  SetState(TSocketState::Closed);
-  SetClientState(TClientState::Closed);
-  Post([this] {
-    if (Owner.OnClose) {
-      Owner.OnClose();
-    }
-  });
+  Ending = true;
+  const uint64_t attempt = Attempt;
+  QMetaObject::invokeMethod(
+      &Owner,
+      [this, attempt, error = std::move(error)] {
+        if (attempt != Attempt || !Ending) {
+          return;
+        }
+        Ending = false;
+        AbortSocketNow();
+        if (error) {
+          RecordError(error->first, error->second);
+          Post([this, code = error->first, text = error->second] {
+            if (Owner.OnError) {
+              Owner.OnError(code, text);
+            }
+          });
+        }
+        SetState(TSocketState::Closed);
+        SetClientState(TClientState::Closed);
+        Post([this] {
+          if (Owner.OnClose) {
+            Owner.OnClose();
+          }
+        });
+      },
+      Qt::QueuedConnection);
 }
 
 void TTCPClient::TImpl::CloseGracefully() {
@@ -862,8 +892,8 @@ void TTCPClient::TImpl::Deactivate() {
   }
   TraceTransport(QStringLiteral("TTCPClient.Deactivate"));
   if (State == TSocketState::Connected) {
-    if (Closing) {
-      return;
+    if (Closing || Ending) {
+      return; // the close is already on its way
     }
     Closing = true;
     Flush();
@@ -892,8 +922,8 @@ void TTCPClient::TImpl::Write(const char* data, int64_t count) {
     const QString text = TcpErrorText(kErrNotConnected);
     FailCall(kErrNotConnected, text, text);
   }
-  if (data == nullptr || count <= 0) {
-    return;
+  if (data == nullptr || count <= 0 || Ending) {
+    return; // the peer is gone; closed is about to be reported
   }
   Outgoing.emplace_back(data, static_cast<qsizetype>(count));
   // While negotiating the bytes wait: the proxy must not see them.
@@ -901,7 +931,7 @@ void TTCPClient::TImpl::Write(const char* data, int64_t count) {
 }
 
 void TTCPClient::TImpl::Flush() {
-  if (State != TSocketState::Connected) {
+  if (State != TSocketState::Connected || Ending) {
     return;
   }
   while (!Outgoing.empty() && Socket->bytesToWrite() < kSocketWriteWindow) {

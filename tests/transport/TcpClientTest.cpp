@@ -201,7 +201,9 @@ TEST_F(TTcpClientTest, ExchangesBytesAndDeliversTheLastOnesBeforeClosed) {
   Client.Write(QByteArray("hello"));
   ASSERT_TRUE(WaitFor([&] { return server.Received == "hello"; }));
 
+  // Data and the close arrive together, before the client looks.
   server.Peer()->write("last words");
+  server.Peer()->flush();
   server.Peer()->disconnectFromHost();
   ASSERT_TRUE(WaitForEvent("closed"));
   EXPECT_EQ(Recorder.Data, "last words");
@@ -253,6 +255,25 @@ TEST_F(TTcpClientTest, DeactivateClosesOnlyAfterEveryPendingByteIsSent) {
   EXPECT_TRUE(server.Received == payload);
   EXPECT_FALSE(Client.Active());
   EXPECT_FALSE(Recorder.Has("error 10054"));
+}
+
+TEST_F(TTcpClientTest, UnreadBytesAreOfferedOnceMoreBeforeClosed) {
+  TLoopbackServer server;
+  server.Echo = false;
+  Recorder.ReadOnData = false; // leave them, as with half a packet
+  Client.SetHost(QStringLiteral("127.0.0.1"));
+  Client.SetPort(server.PortText());
+  Client.Activate();
+  ASSERT_TRUE(WaitFor([&] { return server.Peer() != nullptr && Client.IsConnected(); }));
+  server.Peer()->write("abc");
+  ASSERT_TRUE(WaitForEvent("data"));
+  Recorder.ReadOnData = true;
+  Client.Deactivate();
+  EXPECT_TRUE(Client.IsConnected()); // until the close has been reported
+  ASSERT_TRUE(WaitForEvent("closed"));
+  EXPECT_EQ(Recorder.Data, "abc");
+  EXPECT_EQ(Recorder.StatesAtData.back(), TSocketState::Connected);
+  EXPECT_EQ(Recorder.Events, (TEvents{"data", "closed"}));
 }
 
 TEST_F(TTcpClientTest, DeactivateOnAnInactiveConnectionDoesNothing) {
