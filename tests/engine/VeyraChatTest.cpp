@@ -8,6 +8,7 @@
 #include "engine/LoginKey.h"
 #include "engine/VeyraBlob.h"
 #include "engine/VeyraChat.h"
+#include "transport/Microsocks.h"
 #include "transport/TcpClient.h"
 
 using namespace tessra;
@@ -177,6 +178,25 @@ TEST_F(EngineTest, FullLoginAgainstTheScriptedServer) {
   // Characters of the account are cached: no lookup goes out for them.
   EXPECT_EQ(Chat->NameList().GetID("CYD"), 103);
   EXPECT_EQ(Server.CountOf(opNameLookup), 0u);
+}
+
+TEST_F(EngineTest, FullLoginThroughASocks5ProxyWithAuthentication) {
+  if (!TMicrosocks::Installed()) {
+    GTEST_SKIP() << "microsocks is not installed (scripts/setup-deps installs it)";
+  }
+  TMicrosocks proxy;
+  ASSERT_TRUE(proxy.Start(QStringLiteral("u"), QStringLiteral("p")));
+  Chat->SetProxy(true, true, QStringLiteral("127.0.0.1"), proxy.PortText(), QStringLiteral("u"),
+                 QStringLiteral("p"));
+  LogIn();
+  // Switching the proxy off makes the next connection direct.
+  Chat->Disconnect();
+  ASSERT_TRUE(WaitForEvent("Disconnect Disconnected"));
+  Chat->SetProxy(false, true, QStringLiteral("127.0.0.1"), proxy.PortText(), QStringLiteral("u"),
+                 QStringLiteral("p"));
+  proxy.Stop();
+  Chat->Connect();
+  EXPECT_TRUE(WaitUntil([&] { return Chat->Connection().IsConnected(); }));
 }
 
 TEST_F(EngineTest, EmptyPasswordStopsInAuthorizing) {
