@@ -62,6 +62,11 @@ int ToIntDefault(const QString& text, int fallback) {
   return ParseDecimal(text).value_or(fallback);
 }
 
+// Font sizes, size steps and column positions come from other players' text. The console adds
+// them to pen positions and to each other, so they are held far from the int range.
+constexpr int kMaxFontPoints = 1000;
+constexpr int kMaxColumnX = 1 << 20;
+
 // The attribute keys any tag reads. Keys nobody reads are not kept, which also keeps a tag with
 // thousands of attributes linear to read.
 enum TAttributeKey : std::uint8_t {
@@ -382,7 +387,8 @@ private:
           std::clamp(ToIntDefault(attributes.Bare.value_or(attributes.Get(akWidth)), 100), 0, 100);
       break;
     case tnColumn:
-      Add(ekColumn).Value = ToIntDefault(attributes.Bare.value_or(attributes.Get(akSpot)), 0);
+      Add(ekColumn).Value = std::clamp(
+          ToIntDefault(attributes.Bare.value_or(attributes.Get(akSpot)), 0), 0, kMaxColumnX);
       break;
     case tnIndent:
       Add(isEnd ? ekIndentPop : ekIndentPush);
@@ -430,9 +436,9 @@ private:
     if (attributes.Has(akSize)) {
       const QString size = attributes.Get(akSize);
       if (size.startsWith(u'+') || size.startsWith(u'-')) {
-        element.SizeStep = ToIntDefault(size, 0);
+        element.SizeStep = std::clamp(ToIntDefault(size, 0), -kMaxFontPoints, kMaxFontPoints);
       } else {
-        element.Value = ToIntDefault(size, 0);
+        element.Value = std::clamp(ToIntDefault(size, 0), 0, kMaxFontPoints);
       }
     }
   }

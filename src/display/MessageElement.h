@@ -63,10 +63,10 @@ public:
   TMessageNode* Line = nullptr; // owning line
   // ekText: the text; ekFontStart: the font face (empty = keep); ekLinkStart: the link name.
   QString Text;
-  // ekImage: picture number; ekColumn: pen x in pixels; ekRule: width percent 0..100;
-  // ekFontStart: absolute size in points (applied only when above 0).
+  // ekImage: picture number; ekColumn: pen x in pixels, 0..2^20; ekRule: width percent 0..100;
+  // ekFontStart: absolute size in points, 0..1000 (applied only when above 0).
   int Value = 0;
-  // ekFontStart: relative size step in points (applied only when above 0).
+  // ekFontStart: relative size step in points, -1000..1000 (applied only when above 0).
   int SizeStep = 0;
   int Row = -1;           // row the element was placed on, -1 before layout
   int Width = 0;          // cached measurement, 0 = measure again

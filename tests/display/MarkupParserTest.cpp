@@ -186,6 +186,7 @@ const TParseCase kTagCases[] = {
     {"hr slash and end form", "<hr /></hr 30>", cwsCollapse, "TS HR100 HR30"},
     {"column", "<column 40><column spot=12></column><column x>", cwsCollapse,
      "TS COL40 COL12 COL0 COL0"},
+    {"column kept in range", "<column 2147483647><column -3>", cwsCollapse, "TS COL1048576 COL0"},
     {"indent", "<indent>a</indent>", cwsCollapse, "TS IND 'a' /IND"},
     {"pre depth", "<pre><pre>a</pre>b</pre></pre>c", cwsCollapse, "TS PRE 'ab' /PRE 'c'"},
     {"pre end without start", "</pre>a", cwsCollapse, "TS 'a'"},
@@ -245,6 +246,9 @@ const TParseCase kFontCases[] = {
      cwsCollapse,
      "TS FONT(|none|none|10|0) FONT(|none|none|0|2) FONT(|none|none|0|-2) "
      "FONT(|none|none|0|0)"},
+    {"huge sizes are held to 1000 points",
+     "<font size=2147483647><font size=+99999><font size=-5000>", cwsCollapse,
+     "TS FONT(|none|none|1000|0) FONT(|none|none|0|1000) FONT(|none|none|0|-1000)"},
     {"font end", "</font></color>", cwsCollapse, "TS /FONT /FONT"},
     {"color tag bare and Name", "<color #FF0000><color name=clLime><color 0>", cwsCollapse,
      "TS FONT(|FF0000|none|0|0) FONT(|00FF00|none|0|0) FONT(|000000|none|0|0)"},
@@ -305,7 +309,8 @@ TEST(MarkupParser, ElementCopiesOwnTheirLinkTexts) {
   elements.clear();
   EXPECT_EQ(copy.Params(), QStringLiteral("p"));
   EXPECT_EQ(copy.Hint(), QStringLiteral("h"));
-  copy = copy; // self-assignment keeps the texts
+  const TMessageElement& same = copy;
+  copy = same; // self-assignment keeps the texts
   EXPECT_EQ(copy.Params(), QStringLiteral("p"));
 }
 
