@@ -261,6 +261,7 @@ public:
   int64_t Available() const;
   QByteArray Peek(int64_t count) const;
   int64_t Read(char* destination, int64_t count);
+  QByteArray ReadBytes(int64_t count);
 
   TTCPClient& Owner;
   std::unique_ptr<QTcpSocket> Socket;
@@ -999,7 +1000,9 @@ int64_t TTCPClient::TImpl::Read(char* destination, int64_t count) {
   if (destination == nullptr || count <= 0 || State == TSocketState::Negotiating) {
     return 0;
   }
-  if (Available() < count && PullFromSocket()) {
+  // What the platform already holds counts too; whatever of it is left after
+  // this read is announced as usual.
+  if (Available() < count && !Ending && PullFromSocket()) {
     PostData();
   }
   const int64_t size = std::min(count, Available());
@@ -1008,6 +1011,18 @@ int64_t TTCPClient::TImpl::Read(char* destination, int64_t count) {
     Consume(size);
   }
   return size;
+}
+
+QByteArray TTCPClient::TImpl::ReadBytes(int64_t count) {
+  if (count <= 0 || State == TSocketState::Negotiating) {
+    return {};
+  }
+  if (Available() < count && !Ending && PullFromSocket()) {
+    PostData();
+  }
+  QByteArray bytes(static_cast<qsizetype>(std::min(count, Available())), Qt::Uninitialized);
+  Read(bytes.data(), bytes.size());
+  return bytes;
 }
 
 TTCPClient::TTCPClient(QObject* parent) : QObject(parent), Impl(std::make_unique<TImpl>(*this)) {}
@@ -1059,11 +1074,7 @@ int64_t TTCPClient::Read(char* destination, int64_t count) {
   return Impl->Read(destination, count);
 }
 QByteArray TTCPClient::Read(int64_t count) {
-  QByteArray bytes(static_cast<qsizetype>(std::min(std::max<int64_t>(count, 0), Buffered())),
-                   Qt::Uninitialized);
-  const int64_t taken = Impl->Read(bytes.data(), bytes.size());
-  bytes.truncate(static_cast<qsizetype>(taken));
-  return bytes;
+  return Impl->ReadBytes(count);
 }
 
 TSocketState TTCPClient::State() const {
