@@ -295,17 +295,7 @@ void TFileRegistry::Load() {
   const QByteArray content = file.readAll();
   file.close();
 
-  QJsonParseError parseError{};
-  const QJsonDocument document = QJsonDocument::fromJson(content, &parseError);
-  auto root = std::make_shared<TNode>();
-  const QJsonObject top = document.object();
-  const bool valid = parseError.error == QJsonParseError::NoError && document.isObject() &&
-                     top.value(QLatin1String("format")).toString() == QLatin1String(kFormatName) &&
-                     top.value(QLatin1String("version")).toInt() == kFormatVersion &&
-                     top.value(QLatin1String("root")).isObject() &&
-                     ReadNode(top.value(QLatin1String("root")).toObject(), *root);
-  if (valid) {
-    State->Root = root;
+  if (LoadContent(content)) {
     return;
   }
 
@@ -329,15 +319,33 @@ void TFileRegistry::Load() {
   }
 }
 
-bool TFileRegistry::Flush() {
-  if (!State->Dirty || State->ReadOnly) {
-    return !State->Dirty;
-  }
+bool TFileRegistry::LoadContent(const QByteArray& content) {
+  QJsonParseError parseError{};
+  const QJsonDocument document = QJsonDocument::fromJson(content, &parseError);
+  auto root = std::make_shared<TNode>();
+  const QJsonObject top = document.object();
+  const bool valid = parseError.error == QJsonParseError::NoError && document.isObject() &&
+                     top.value(QLatin1String("format")).toString() == QLatin1String(kFormatName) &&
+                     top.value(QLatin1String("version")).toInt() == kFormatVersion &&
+                     top.value(QLatin1String("root")).isObject() &&
+                     ReadNode(top.value(QLatin1String("root")).toObject(), *root);
+  State->Root = valid ? root : std::make_shared<TNode>();
+  return valid;
+}
+
+QByteArray TFileRegistry::Content() const {
   QJsonObject top;
   top.insert(QLatin1String("format"), QLatin1String(kFormatName));
   top.insert(QLatin1String("version"), kFormatVersion);
   top.insert(QLatin1String("root"), WriteNode(*State->Root));
-  const QByteArray data = QJsonDocument(top).toJson(QJsonDocument::Indented);
+  return QJsonDocument(top).toJson(QJsonDocument::Indented);
+}
+
+bool TFileRegistry::Flush() {
+  if (!State->Dirty || State->ReadOnly) {
+    return !State->Dirty;
+  }
+  const QByteArray data = Content();
 
   QDir().mkpath(QFileInfo(Path).absolutePath());
   QSaveFile file(Path);

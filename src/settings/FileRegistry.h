@@ -40,6 +40,11 @@ public:
   // Writes pending changes now; true when nothing is left unsaved.
   bool Flush();
 
+  // The store as the file holds it, and back. LoadContent empties the store
+  // and returns false when content is not a settings file.
+  QByteArray Content() const;
+  bool LoadContent(const QByteArray& content);
+
   const QString& FilePath() const { return Path; }
   std::unique_ptr<TRegistryKey> OpenKey(const QString& path, bool canCreate) override;
 

@@ -176,6 +176,22 @@ TEST_F(FileRegistryTest, AnUnreadableFileIsKeptAsideAndReportedOnce) {
   }
 }
 
+TEST_F(FileRegistryTest, WhatIsWrittenReadsBackUnchanged) {
+  TFileRegistry registry(Path());
+  // Names differing only in letter case are one key and one value.
+  ASSERT_TRUE(registry.LoadContent(
+      R"({"format":"tessra-settings","version":1,"root":{"keys":[{"name":"A"},)"
+      R"({"name":"a","values":{"X":{"type":"dword","value":4294967295},"x":{"type":"sz","value":"\u0000"}}}]}})"));
+  const QByteArray written = registry.Content();
+  auto key = registry.OpenKey(QStringLiteral("a"), false);
+  ASSERT_TRUE(key);
+  EXPECT_EQ(key->ReadString(QStringLiteral("X"), {}), QString(QChar(0)));
+  ASSERT_TRUE(registry.LoadContent(written));
+  EXPECT_EQ(registry.Content(), written);
+  EXPECT_FALSE(registry.LoadContent("{}"));
+  EXPECT_FALSE(registry.OpenKey(QStringLiteral("a"), false));
+}
+
 TEST_F(FileRegistryTest, NoFileIsAnEmptyStoreWithoutComplaint) {
   TFileRegistry registry(Dir.filePath(QStringLiteral("sub/dir/settings.json")));
   int problems = 0;
