@@ -36,4 +36,19 @@ struct TFontSettings {
   bool operator==(const TFontSettings&) const = default;
 };
 
+// The console's link font: its own font without a colour of its own.
+inline TFontSettings LinkFontOf(const TFontSettings& consoleFont) {
+  TFontSettings font = consoleFont;
+  font.Color = kColorNone;
+  return font;
+}
+
+// The console's font for the link under the mouse: the link font with the
+// underline turned the other way.
+inline TFontSettings HoverLinkFontOf(const TFontSettings& consoleFont) {
+  TFontSettings font = LinkFontOf(consoleFont);
+  font.Underline = !consoleFont.Underline;
+  return font;
+}
+
 } // namespace tessra

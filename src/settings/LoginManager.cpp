@@ -27,7 +27,16 @@ TLoginManager::TLoginManager(TVeyraChat& chat, TSettings& settings, TPrompt& pro
 
 void TLoginManager::LoadAccounts(TRegistry& registry) {
   LoadLogins(registry, Logins);
+  // Loading replaces the user dimensions; the engine's choice must not be left
+  // pointing at one of the old entries.
+  const bool replaced = Chat.Dimension != nullptr && !Chat.Dimension->BuiltIn &&
+                        Chat.DimensionList().IndexOf(Chat.Dimension) >= 0;
+  const QString chosen = replaced ? Chat.Dimension->Name : QString();
   LoadDimensions(registry, Chat.DimensionList());
+  if (replaced) {
+    const int index = Chat.DimensionList().IndexOfName(chosen);
+    Chat.Dimension = index >= 0 ? Chat.DimensionList().Get(index) : nullptr;
+  }
 }
 
 void TLoginManager::SaveAccounts(TRegistry& registry) {

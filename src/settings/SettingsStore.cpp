@@ -59,7 +59,9 @@ bool LoadSettings(TRegistry& registry, TSettings& settings, const TSettingsHooks
   if (hooks.LoadAccounts) {
     hooks.LoadAccounts(registry);
   }
-  if (auto toolbars = registry.OpenKey(kToolbarsKey, true); toolbars && hooks.LoadToolbars) {
+  // Held open to the end: the file store then writes everything at once.
+  const auto toolbars = registry.OpenKey(kToolbarsKey, true);
+  if (toolbars && hooks.LoadToolbars) {
     hooks.LoadToolbars(*toolbars);
   }
 
@@ -171,10 +173,12 @@ bool LoadSettings(TRegistry& registry, TSettings& settings, const TSettingsHooks
 }
 
 bool SaveSettings(TRegistry& registry, TSettings& settings, const TSettingsHooks& hooks) {
+  // Opened first and held to the end, so the file store writes once.
+  const auto toolbars = registry.OpenKey(kToolbarsKey, true);
   if (hooks.SaveAccounts) {
     hooks.SaveAccounts(registry);
   }
-  if (auto toolbars = registry.OpenKey(kToolbarsKey, true); toolbars && hooks.SaveToolbars) {
+  if (toolbars && hooks.SaveToolbars) {
     hooks.SaveToolbars(*toolbars);
   }
   if (hooks.GatherFromControls) {

@@ -246,9 +246,13 @@ TEST_F(LoginManagerTest, AccountsSurviveARestartThroughTheSettings) {
   EXPECT_EQ(manager.Logins.GetLoginPassword("ALICE"), TBytes("\xff\x01", 2));
   EXPECT_EQ(manager.GetLastCharacter("alice"), QStringLiteral("Mira"));
 
-  // Loading again replaces the user dimensions instead of adding them twice.
+  // Loading again replaces the user dimensions instead of adding them twice,
+  // and the engine's choice follows its dimension to the new entry.
+  chat.Dimension = dimensions.Get(5);
   manager.LoadAccounts(registry);
   EXPECT_EQ(dimensions.Count(), 6);
+  EXPECT_EQ(chat.Dimension, dimensions.Get(5));
+  EXPECT_EQ(chat.Dimension->Name, QStringLiteral("Lab"));
 }
 
 TEST_F(LoginManagerTest, TheRealEngineConnectsToALoopbackDimension) {

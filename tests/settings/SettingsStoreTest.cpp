@@ -249,6 +249,40 @@ TEST_F(SettingsStoreTest, MutedChannelsArePerCharacterOnePerLine) {
             (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
 }
 
+TEST_F(SettingsStoreTest, SavingEverythingWritesTheFileOnce) {
+  TFileRegistry registry(Path());
+  registry.Load();
+  int writes = 0;
+  registry.WriteHook = [&writes](QIODevice& device, const QByteArray& data) {
+    ++writes;
+    return device.write(data) == data.size();
+  };
+  TSettingsHooks hooks;
+  hooks.SaveAccounts = [](TRegistry& store) {
+    for (const QString& name : {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}) {
+      store.OpenKey(kLoginsKey + QLatin1Char('\\') + name, true)
+          ->WriteString(QStringLiteral("LastChar"), name);
+    }
+  };
+  TSettings settings;
+  SaveSettings(registry, settings, hooks);
+  EXPECT_EQ(writes, 1);
+}
+
+TEST(FontSettingsTest, LinkFontsHaveNoColourAndTheHoverFontFlipsTheUnderline) {
+  TFontSettings console;
+  console.Name = QStringLiteral("Verdana");
+  console.Bold = true;
+  EXPECT_EQ(LinkFontOf(console).Color, kColorNone);
+  EXPECT_EQ(LinkFontOf(console).Name, QStringLiteral("Verdana"));
+  EXPECT_TRUE(LinkFontOf(console).Bold);
+  EXPECT_FALSE(LinkFontOf(console).Underline);
+  EXPECT_TRUE(HoverLinkFontOf(console).Underline);
+  console.Underline = true;
+  EXPECT_FALSE(HoverLinkFontOf(console).Underline);
+  EXPECT_EQ(HoverLinkFontOf(console).Color, kColorNone);
+}
+
 TEST(PasswordScrambleTest, ShiftsEachByteByItsPosition) {
   EXPECT_EQ(ScramblePassword("abc"), "bdf");
   EXPECT_EQ(UnscramblePassword("bdf"), "abc");
