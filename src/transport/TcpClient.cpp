@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <utility>
 
 #include <QHostAddress>
@@ -325,10 +326,11 @@ private:
   // notification has run.
   bool Ending = false;
   bool DataPosted = false;
-  int LookupId = -1;
   // A new number for every Activate, so that late answers of an abandoned
   // attempt are recognised and dropped.
   uint64_t Attempt = 0;
+  // Lives exactly as long as this object; late answers check it.
+  std::shared_ptr<int> Alive = std::make_shared<int>(0);
   QList<QHostAddress> Addresses;
   uint16_t ConnectPort = 0;
   QString SocksTarget;
@@ -350,9 +352,8 @@ TTCPClient::TImpl::TImpl(TTCPClient& owner) : Owner(owner), Socket(std::make_uni
 }
 
 TTCPClient::TImpl::~TImpl() {
-  if (LookupId != -1) {
-    QHostInfo::abortHostLookup(LookupId);
-  }
+  // A look-up still out is left to finish: its answer is tied to the owner
+  // and is dropped once the owner is gone.
   Socket->disconnect();
   Socket->abort();
 }
@@ -552,16 +553,20 @@ void TTCPClient::TImpl::ResolveConnectHost(bool inCall) {
 void TTCPClient::TImpl::LookUp(const QString& name, bool forTarget) {
   TraceTransport(QStringLiteral("TTCPClient.LookUp: ") + name);
   const uint64_t attempt = Attempt;
-  LookupId = QHostInfo::lookupHost(name, &Owner, [this, attempt, forTarget](const QHostInfo& info) {
-    LookedUp(attempt, forTarget, info);
-  });
+  // No context object: Qt leaks the callback of a look-up whose context dies
+  // first. The token tells whether this connection still exists.
+  QHostInfo::lookupHost(
+      name, [this, alive = std::weak_ptr<int>(Alive), attempt, forTarget](const QHostInfo& info) {
+        if (!alive.expired()) {
+          LookedUp(attempt, forTarget, info);
+        }
+      });
 }
 
 void TTCPClient::TImpl::LookedUp(uint64_t attempt, bool forTarget, const QHostInfo& info) {
   if (attempt != Attempt || State != TSocketState::Resolving) {
     return;
   }
-  LookupId = -1;
   if (info.error() != QHostInfo::NoError || info.addresses().isEmpty()) {
     const int code =
         info.error() != QHostInfo::NoError ? LookupCode(info.error()) : kErrHostNotFound;
@@ -772,10 +777,6 @@ void TTCPClient::TImpl::SocketDisconnected() {
 
 void TTCPClient::TImpl::FailAsync(int code, const QString& text) {
   TraceTransport(QStringLiteral("TTCPClient.ConnectFailed"));
-  if (LookupId != -1) {
-    QHostInfo::abortHostLookup(LookupId);
-    LookupId = -1;
-  }
   ReleaseSocketLater();
   ResetTransfer();
   // Whatever arrived belonged to a connection that never came up.
@@ -900,11 +901,9 @@ void TTCPClient::TImpl::Deactivate() {
     Flush();
     return;
   }
-  // Not up yet: there is nothing to deliver, so stop at once.
-  if (LookupId != -1) {
-    QHostInfo::abortHostLookup(LookupId);
-    LookupId = -1;
-  }
+  // Not up yet: there is nothing to deliver, so stop at once. A look-up
+  // still out is not aborted (Qt would leak its callback); its answer no
+  // longer matches the attempt and is dropped.
   AbortSocketNow();
   ResetTransfer();
   Received.clear();
