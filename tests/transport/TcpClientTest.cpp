@@ -45,7 +45,7 @@ std::string ThrownBy(const std::function<void()>& call) {
   return "(nothing thrown)";
 }
 
-// Success replies to the three SOCKS requests, as a proxy would send them.
+// A proxy's success answers to the greeting and to CONNECT.
 const QByteArray kNoAuthChoice = Bytes({5, 0});
 const QByteArray kConnectOkIPv4 = Bytes({5, 0, 0, 1, 127, 0, 0, 1, 0x12, 0x34});
 
@@ -152,7 +152,7 @@ TEST_F(TTcpClientTest, PortMustBeANumberOrAService) {
   }
 }
 
-TEST_F(TTcpClientTest, ResolvesANameAndTriesItsAddresses) {
+TEST_F(TTcpClientTest, ResolvesAHostName) {
   // Where "localhost" also yields ::1 (first), the refusal there must not end
   // the attempt: the server listens on 127.0.0.1 only.
   TLoopbackServer server;
