@@ -1,0 +1,32 @@
+#pragma once
+
+#include <exception>
+#include <functional>
+
+#include <QApplication>
+#include <QString>
+
+namespace tessra {
+
+// The program's application object. Its notify() is the application-wide
+// exception handler: an exception that escapes an event handler (a timer, a
+// socket notification, a menu command) is caught here, handed to OnException
+// and the program runs on.
+class TExceptionHandler : public QApplication {
+public:
+  TExceptionHandler(int& argc, char** argv);
+
+  bool notify(QObject* receiver, QEvent* event) override;
+
+  // Shows the failure; set by the main window. Without a handler the message
+  // goes to the warning log.
+  std::function<void(TExceptionHandler& sender, const QString& message)> OnException;
+
+  // The one place messages are filtered: the name cache's failed look-ups
+  // ("Name not found for ID", any letter case) are dropped without a trace.
+  static bool IsShown(const QString& message);
+  // Runs the filter and the handler for one failure.
+  void HandleException(const std::exception& e);
+};
+
+} // namespace tessra
