@@ -5,9 +5,9 @@
 
 #include "common/ChatException.h"
 #include "common/Trace.h"
+#include "engine/ChatConnection.h"
 #include "engine/LoginKey.h"
 #include "engine/VeyraBlob.h"
-#include "transport/TcpClient.h"
 
 namespace tessra {
 
@@ -78,15 +78,19 @@ bool OutgoingAllowed(TChatState state, int kind) {
   return kind >= 0 && kind <= 31 && (ChatStateInfo(state).Outgoing & (1u << kind)) != 0;
 }
 
-TVeyraChat::TVeyraChat(QObject* parent, const TTickSource* ticks)
-    : QObject(parent), Ticks(ticks), Names(*this), Friends(*this), Groups(*this) {
+TVeyraChat::TVeyraChat(QObject* parent, const TTickSource* ticks,
+                       std::unique_ptr<TChatConnection> connection)
+    : QObject(parent), Ticks(ticks), Client(std::move(connection)), Names(*this), Friends(*this),
+      Groups(*this) {
   TraceEngine(QStringLiteral("TVeyraChat.Create"));
   if (Ticks == nullptr) {
     OwnTicks = std::make_unique<TSteadyTickSource>();
     Ticks = OwnTicks.get();
   }
   ServerValueHex = kVeyraServerValueHex;
-  Client = std::make_unique<TTCPClient>();
+  if (!Client) {
+    Client = std::make_unique<TTcpChatConnection>();
+  }
 
   Client->OnConnectFailed = [this] {
     TraceEngine(QStringLiteral("TVeyraChat.SockConnectFailed"));
@@ -153,14 +157,7 @@ TVeyraChat::TVeyraChat(QObject* parent, const TTickSource* ticks)
 TVeyraChat::~TVeyraChat() {
   TraceEngine(QStringLiteral("TVeyraChat.Destroy"));
   // No event is raised and no packet is sent from here on.
-  Client->OnConnectFailed = nullptr;
-  Client->OnClose = nullptr;
-  Client->OnDataAvailable = nullptr;
-  Client->OnError = nullptr;
-  Client->OnException = nullptr;
-  Client->OnStateChange = nullptr;
-  Client->OnClientStateChange = nullptr;
-  Client->OnNegotiating = nullptr;
+  Client->DetachHandlers();
   Aborted = true;
   Names.WakeWaiters(3);
   SendTimerObj.stop();
@@ -202,8 +199,7 @@ void TVeyraChat::Connect() {
     throw TChatException(FormatMessage("Cannot connect while the connection is %s",
                                        {ChatStateInfo(CurrentState).Name}));
   }
-  Client->SetHost(Dimension->Host);
-  Client->SetPort(QString::number(Dimension->Port));
+  Client->SetTarget(Dimension->Host, QString::number(Dimension->Port));
   if (ProxySettings.Enabled) {
     TSocks5Proxy proxy;
     proxy.Host = ProxySettings.Host;

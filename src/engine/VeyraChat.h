@@ -14,6 +14,7 @@
 #include "common/TickSource.h"
 #include "engine/Bytes.h"
 #include "engine/CharList.h"
+#include "engine/ChatConnection.h"
 #include "engine/DimensionList.h"
 #include "engine/FriendList.h"
 #include "engine/GroupList.h"
@@ -22,7 +23,6 @@
 
 namespace tessra {
 
-class TTCPClient;
 class TBlob;
 class TTextBlob;
 class TStringsBlob;
@@ -72,7 +72,9 @@ struct TProxySettings {
 class TVeyraChat : public QObject {
 public:
   // The tick source is not owned; without one the engine uses the real clock.
-  explicit TVeyraChat(QObject* parent = nullptr, const TTickSource* ticks = nullptr);
+  // Without a connection the engine makes its TCP connection.
+  explicit TVeyraChat(QObject* parent = nullptr, const TTickSource* ticks = nullptr,
+                      std::unique_ptr<TChatConnection> connection = nullptr);
   ~TVeyraChat() override;
 
   TVeyraChat(const TVeyraChat&) = delete;
@@ -152,7 +154,7 @@ public:
   bool Aborting() const { return Aborted; }
 
   // The connection, for the host's read-only queries and for tests.
-  TTCPClient& Connection() { return *Client; }
+  TChatConnection& Connection() { return *Client; }
 
   // Events. Each is optional; the engine is always the first argument.
   std::function<void(TVeyraChat&)> OnConnect;
@@ -209,7 +211,7 @@ private:
   bool Aborted = false;
   bool FollowUpPending = false;
 
-  std::unique_ptr<TTCPClient> Client;
+  std::unique_ptr<TChatConnection> Client;
   std::deque<std::unique_ptr<TVeyraChatOutgoingPacket>> SendQueue;
   TCharList Chars;
   TNameList Names;
