@@ -75,7 +75,9 @@ TBytes TNameList::GetName(int32_t id) const {
       break;
     }
   }
-  TraceEngine(QStringLiteral("NameList.GetName ") + Quoted(id) + QLatin1Char(' ') + Q(name));
+  if (EngineTracing()) {
+    TraceEngine(QStringLiteral("NameList.GetName ") + Quoted(id) + QLatin1Char(' ') + Q(name));
+  }
   return name;
 }
 

@@ -307,7 +307,9 @@ void TVeyraChat::CleanUp() {
 }
 
 void TVeyraChat::SocketEvent(int code) {
-  TraceEngine(QStringLiteral("TVeyraChat.SocketEvent: ") + QString::number(code));
+  if (EngineTracing()) {
+    TraceEngine(QStringLiteral("TVeyraChat.SocketEvent: ") + QString::number(code));
+  }
   if (code == 3) {
     CleanUp();
     SendTimerObj.stop();
@@ -322,19 +324,23 @@ void TVeyraChat::SocketEvent(int code) {
 // ------------------------------------------------------------------ dispatch
 
 std::unique_ptr<TVeyraChatIncomingPacket> TVeyraChat::ReceivePacket() {
-  TraceEngine(QStringLiteral("TVeyraChat.ReceivePacket"));
+  if (EngineTracing()) {
+    TraceEngine(QStringLiteral("TVeyraChat.ReceivePacket"));
+  }
   if (!Client->IsConnected() || Client->IsNegotiating() || Client->ProxyNegotiating() ||
       Client->Buffered() < 4) {
     return nullptr;
   }
-  const QByteArray head = Client->Peek(4 + 20);
+  const QByteArray head = Client->Peek(EngineTracing() ? 4 + 20 : 4);
   const auto b = [&head](int i) { return static_cast<uint8_t>(head[i]); };
   const int32_t typeNumber = static_cast<int16_t>((b(0) << 8) | b(1));
   const int length = (b(2) << 8) | b(3);
-  TraceEngine(QStringLiteral("Packet type %1 size %2 ")
-                  .arg(typeNumber)
-                  .arg(length)
-                  .append(QString::fromLatin1(head.mid(4))));
+  if (EngineTracing()) {
+    TraceEngine(QStringLiteral("Packet type %1 size %2 ")
+                    .arg(typeNumber)
+                    .arg(length)
+                    .append(QString::fromLatin1(head.mid(4))));
+  }
   // Wait for the whole payload; it stays buffered until then, so a packet is
   // always handled whole and in arrival order.
   if (Client->Buffered() < 4 + int64_t{length}) {
