@@ -8,7 +8,7 @@
 
 namespace tessra {
 
-void PrintTo(const TColorValue& color, std::ostream* os) {
+static void PrintTo(const TColorValue& color, std::ostream* os) {
   switch (color.Kind()) {
   case TColorKind::None:
     *os << "none";

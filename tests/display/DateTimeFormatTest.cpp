@@ -4,6 +4,11 @@
 
 #include "display/DateTimeFormat.h"
 
+// Readable failure output for Qt strings.
+static void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
+
 namespace tessra {
 
 namespace {

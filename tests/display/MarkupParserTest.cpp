@@ -113,6 +113,16 @@ std::string Describe(const std::vector<TMessageElement>& elements) {
   return text;
 }
 
+} // namespace
+
+// Failure output shows elements in the short form above. Internal linkage, so another suite in
+// the same executable may print elements its own way.
+static void PrintTo(const TMessageElement& element, std::ostream* os) {
+  *os << Describe(element);
+}
+
+namespace {
+
 std::vector<TMessageElement> Parse(const QString& text,
                                    TChatConsoleWhitespace whitespace = cwsCollapse,
                                    bool timestampEmptyLines = false) {
@@ -288,7 +298,7 @@ TEST(MarkupParser, EveryElementIsFreshAndBelongsToTheLine) {
       ParseMarkup(QStringLiteral("<a name=x>a b</a> <img 1> http://x"), line, cwsCollapse, false);
   ASSERT_FALSE(elements.empty());
   for (const TMessageElement& e : elements) {
-    SCOPED_TRACE(Describe(e));
+    SCOPED_TRACE(::testing::PrintToString(e));
     EXPECT_EQ(e.Line, line);
     EXPECT_EQ(e.Row, -1);
     EXPECT_EQ(e.Width, 0);
@@ -409,9 +419,5 @@ TEST(DetectURLs, TakesEffectsFromTheSettings) {
 }
 
 } // namespace
-
-void PrintTo(const TMessageElement& element, std::ostream* os) {
-  *os << Describe(element);
-}
 
 } // namespace tessra
