@@ -164,18 +164,31 @@ QByteArray TMemoryChatConnection::Read(int64_t count) {
   return out;
 }
 
+namespace {
+// Like the TCP client, the in-memory connection never lets a handler's
+// exception escape: it goes to the exception notification.
+void Guarded(TChatConnection& c, const std::function<void()>& handler) {
+  if (!handler) {
+    return;
+  }
+  try {
+    handler();
+  } catch (const std::exception& e) {
+    if (c.OnException) {
+      c.OnException(e);
+    }
+  }
+}
+} // namespace
+
 void TMemoryChatConnection::Feed(const QByteArray& bytes) {
   Buffer.append(bytes);
-  if (OnDataAvailable) {
-    OnDataAvailable();
-  }
+  Guarded(*this, OnDataAvailable);
 }
 
 void TMemoryChatConnection::PeerClose() {
   Connected = false;
-  if (OnClose) {
-    OnClose();
-  }
+  Guarded(*this, OnClose);
 }
 
 } // namespace tessra
