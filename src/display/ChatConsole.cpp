@@ -309,7 +309,14 @@ void TCustomChatConsole::Measure(TMessageNode& line) {
   LayoutLine(line, false, nullptr, 0);
 }
 
-void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* painter, int y) {
+std::vector<int> TCustomChatConsole::ElementRows(TMessageNode& line) {
+  std::vector<int> rows;
+  LayoutLine(line, false, nullptr, 0, &rows);
+  return rows;
+}
+
+void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* painter, int y,
+                                    std::vector<int>* elementRows) {
   struct TFontRec {
     QFont Font;
     QColor Color;
@@ -342,22 +349,49 @@ void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* pa
   int x = MarginLeft;
   bool rowStarted = false;
 
+  // The painting pass clears the whole line to the background first, so only other colours are
+  // filled element by element.
   const auto fill = [&](int left, int top, int width, int height, const QColor& color) {
-    if (painter != nullptr && width > 0 && height > 0) {
+    if (painter != nullptr && width > 0 && height > 0 && color != Background) {
       painter->fillRect(QRect(left, top, width, height), color);
     }
+  };
+  // Neighbouring words of one font and colour on one row are drawn with one call.
+  struct TRun {
+    QString Text;
+    int X = 0;
+    int Right = 0;
+    int Baseline = 0;
+    int FontSerial = 0;
+    QColor Color;
+    bool Active = false;
+  } run;
+  int fontSerial = 0;
+  QFont runFont;
+  const auto flush = [&] {
+    if (run.Active && painter != nullptr) {
+      painter->setFont(runFont);
+      painter->setPen(run.Color);
+      painter->drawText(QPoint(run.X, run.Baseline), run.Text);
+    }
+    run.Active = false;
+    run.Text.clear();
   };
   const auto ensureRow = [&](int row) {
     while (rows.size() <= row) {
       rows.append(defaultRow);
     }
   };
-  const auto account = [&](TNodeElement& element, int height) {
+  std::size_t index = 0;
+  const auto account = [&](int height) {
     ensureRow(r);
     rows[r] = std::max(rows[r], height);
-    element.Row = static_cast<std::uint16_t>(std::min(r, 0xFFFE));
+    if (elementRows != nullptr) {
+      (*elementRows)[index] = r;
+    }
   };
   const auto newRow = [&] {
+    flush();
     ensureRow(r);
     if (rowStarted) {
       fill(x, y, clientWidth - x, rows[r], Background);
@@ -386,6 +420,7 @@ void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* pa
   const auto setFont = [&](const QFont& font) {
     canvas.Font = font;
     metrics.reset();
+    ++fontSerial;
   };
   const auto applyLinkFont = [&](const TChatFont& font) {
     setFont(font.Font);
@@ -432,9 +467,12 @@ void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* pa
 
   std::vector<TNodeElement>& elements = line.Elements();
 
-  // Row 0 starts at the left margin.
-  if (painter != nullptr && MarginLeft > 0) {
-    fill(0, y, MarginLeft, rows[0], Background);
+  if (painter != nullptr) {
+    int height = 0;
+    for (int rowHeight : rows) {
+      height += rowHeight;
+    }
+    painter->fillRect(QRect(0, y, clientWidth, height), Background);
   }
   if (elements.empty()) {
     newRow();
@@ -444,7 +482,10 @@ void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* pa
   }
   rowStarted = true;
 
-  for (std::size_t index = 0; index < elements.size(); ++index) {
+  if (elementRows != nullptr) {
+    elementRows->assign(elements.size(), -1);
+  }
+  for (index = 0; index < elements.size(); ++index) {
     TNodeElement& element = elements[index];
     element.SetSelected(false);
     switch (element.Kind) {
@@ -472,10 +513,10 @@ void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* pa
       }
       const int w = element.Width;
       const int h = element.Height;
-      account(element, h);
+      account(h);
       if (x + w >= usable && w < usable) {
         newRow();
-        account(element, h);
+        account(h);
         if (element.Kind == ekSpace) {
           break; // a space that wrapped is not drawn
         }
@@ -492,12 +533,25 @@ void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* pa
         }
         if (painter != nullptr && inView) {
           const QColor brush = selected ? highlight : canvas.Brush;
-          painter->fillRect(rect, brush);
-          if (!(blinkHiding && element.Blink())) {
-            painter->setFont(canvas.Font);
-            painter->setPen(selected ? Background : canvas.Color);
-            const int top = y + rows[r] - h;
-            painter->drawText(QPoint(x, top + fontMetrics().ascent()), text);
+          fill(rect.left(), rect.top(), rect.width(), rect.height(), brush);
+          const QColor color = selected ? Background : canvas.Color;
+          const int baseline = y + rows[r] - h + fontMetrics().ascent();
+          if (blinkHiding && element.Blink()) {
+            flush();
+          } else if (run.Active && run.Right == x && run.Baseline == baseline &&
+                     run.FontSerial == fontSerial && run.Color == color) {
+            run.Text += text;
+            run.Right = x + w;
+          } else if (element.Kind != ekSpace) {
+            flush();
+            run.Text = text;
+            run.X = x;
+            run.Right = x + w;
+            run.Baseline = baseline;
+            run.FontSerial = fontSerial;
+            run.Color = color;
+            run.Active = true;
+            runFont = canvas.Font;
           }
         }
       }
@@ -607,6 +661,7 @@ void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* pa
       if (Images.isNull()) {
         break;
       }
+      flush();
       const QSize size = Images->Size();
       const int w = size.width();
       const int h = size.height();
@@ -615,7 +670,7 @@ void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* pa
       }
       element.Width = static_cast<std::uint16_t>(std::clamp(w, 0, 0xFFFF));
       element.Height = static_cast<std::uint16_t>(std::clamp(h, 0, 0xFFFF));
-      account(element, h);
+      account(h);
       startRow();
       if (paint) {
         addHotRect(QRect(x, y, w, h));
@@ -631,7 +686,8 @@ void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* pa
             painter->fillRect(rect, canvas.Brush);
           } else {
             // Transparent parts of the picture show the selection or the console colour.
-            painter->fillRect(rect, selected ? highlight : Background);
+            fill(rect.left(), rect.top(), rect.width(), rect.height(),
+                 selected ? highlight : Background);
             Images->Draw(*painter, QPoint(x, y), element.Value());
           }
         }
@@ -644,11 +700,12 @@ void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* pa
       if (columnX <= x) {
         break;
       }
+      flush();
       ensureRow(r);
       const QRect rect(x, y, columnX - x, rows[r]);
       const bool selected = isSelected(element, rect);
       element.SetSelected(selected);
-      account(element, 0);
+      account(0);
       if (x > usable) {
         newRow();
       } else {
@@ -658,6 +715,7 @@ void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* pa
       break;
     }
     case ekRule: {
+      flush();
       // A rule always takes a row of its own. The current row ends first unless it holds
       // nothing at all (not even a measured height), so the pixels drawn and the heights kept
       // always agree.
@@ -673,7 +731,7 @@ void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* pa
       x = indent;
       const int end = (usable - indent) * std::clamp(element.Value(), 0, 100) / 100 + indent;
       element.Height = 2;
-      account(element, 2);
+      account(2);
       rows[r] = 2;
       if (painter != nullptr) {
         fill(0, y, clientWidth, 2, Background);
@@ -690,6 +748,7 @@ void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* pa
     }
   }
 
+  flush();
   // The rest of the last row.
   if (painter != nullptr && r < rows.size()) {
     if (rowStarted) {

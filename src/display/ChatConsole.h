@@ -84,6 +84,9 @@ public:
   int UsableWidth() const;
   // The default row height: the console font's height plus 2.
   int DefaultRowHeight() const;
+  // The row each element of `line` is placed on at the current width (-1 for elements that take
+  // no place, such as style changes).
+  std::vector<int> ElementRows(TMessageNode& line);
 
   // Events, raised only when set, the console first.
   std::function<void(TCustomChatConsole* sender, const QString& name, const QString& params,
@@ -169,7 +172,8 @@ private:
   // Lays out one line: the measuring pass when `painter` is null and `paint` is false, the
   // painting pass at top `y` otherwise (a null painter then only marks the selection and
   // collects hot rectangles).
-  void LayoutLine(TMessageNode& line, bool paint, QPainter* painter, int y);
+  void LayoutLine(TMessageNode& line, bool paint, QPainter* painter, int y,
+                  std::vector<int>* elementRows = nullptr);
   void Measure(TMessageNode& line);
   // Walks all lines bottom-up as a paint does; draws when `painter` is set.
   void PaintLines(QPainter* painter);

@@ -51,30 +51,41 @@ TColorValue UnpackColor(std::uint32_t packed) {
 
 } // namespace
 
-std::uint32_t TMessageNode::Store(const QString& text) {
+std::uint32_t TMessageNode::Store(QStringView text) {
   if (text.isEmpty()) {
     return 0;
   }
-  if (Texts.endsWith(text)) {
-    return static_cast<std::uint32_t>(Texts.size() - text.size());
+  QByteArray encoded;
+  if (Wide) {
+    encoded = QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+  } else {
+    encoded = text.toLatin1();
   }
-  const auto offset = static_cast<std::uint32_t>(Texts.size());
-  Texts += text;
+  const qsizetype unit = Wide ? 2 : 1;
+  if (Texts.endsWith(encoded)) {
+    return static_cast<std::uint32_t>((Texts.size() - encoded.size()) / unit);
+  }
+  const auto offset = static_cast<std::uint32_t>(Texts.size() / unit);
+  Texts += encoded;
   return offset;
 }
 
 QString TMessageNode::Stored(std::uint32_t offset, std::uint32_t length) const {
-  if (length == 0 || qsizetype(offset) + qsizetype(length) > Texts.size()) {
+  const qsizetype unit = Wide ? 2 : 1;
+  if (length == 0 || (qsizetype(offset) + qsizetype(length)) * unit > Texts.size()) {
     return QString();
   }
-  return QString::fromRawData(Texts.constData() + offset, qsizetype(length));
+  if (Wide) {
+    return QString::fromRawData(reinterpret_cast<const QChar*>(Texts.constData()) + offset,
+                                qsizetype(length));
+  }
+  return QString::fromLatin1(Texts.constData() + offset, qsizetype(length));
 }
 
 QString TMessageNode::Copied(std::uint32_t offset, std::uint32_t length) const {
-  if (length == 0 || qsizetype(offset) + qsizetype(length) > Texts.size()) {
-    return QString();
-  }
-  return QString(Texts.constData() + offset, qsizetype(length));
+  QString text = Stored(offset, length);
+  text.detach();
+  return text;
 }
 
 void TMessageNode::Assign(const std::vector<TMessageElement>& parsed) {
@@ -84,10 +95,22 @@ void TMessageNode::Assign(const std::vector<TMessageElement>& parsed) {
 
   // Size the text store once; sharing only makes it smaller.
   qsizetype textSize = 0;
+  Wide = false;
+  const auto latin1 = [](const QString& text) {
+    for (QChar c : text) {
+      if (c.unicode() > 0xFF) {
+        return false;
+      }
+    }
+    return true;
+  };
   for (const TMessageElement& element : parsed) {
     textSize += element.Text.size() + element.Params().size() + element.Hint().size();
+    if (!Wide && !(latin1(element.Text) && latin1(element.Params()) && latin1(element.Hint()))) {
+      Wide = true;
+    }
   }
-  Texts.reserve(textSize);
+  Texts.reserve(textSize * (Wide ? 2 : 1));
   Items.reserve(parsed.size());
 
   const auto length = [](const QString& text) {
@@ -102,10 +125,24 @@ void TMessageNode::Assign(const std::vector<TMessageElement>& parsed) {
                                            (element.Blink ? TNodeElement::kBlink : 0) |
                                            (element.NoSelect ? TNodeElement::kNoSelect : 0));
     switch (element.Kind) {
-    case ekText:
-      item.Data = Store(element.Text);
-      item.Length = length(element.Text);
+    case ekText: {
+      // A text longer than an element can hold goes into several elements in a row.
+      const QString& text = element.Text;
+      qsizetype at = 0;
+      do {
+        const qsizetype piece = std::min<qsizetype>(text.size() - at, 0xFFFF);
+        TNodeElement part = item;
+        part.Data = Store(QStringView(text).mid(at, piece));
+        part.Length = static_cast<std::uint16_t>(piece);
+        at += piece;
+        if (at < text.size()) {
+          Items.push_back(part);
+        } else {
+          item = part;
+        }
+      } while (at < text.size());
       break;
+    }
     case ekImage:
     case ekColumn:
     case ekRule:
@@ -205,7 +242,7 @@ std::size_t TMessageNode::MemoryUsage() const {
   std::size_t bytes = sizeof(*this);
   bytes += Items.capacity() * sizeof(TNodeElement);
   bytes += Side.capacity() * sizeof(std::uint32_t);
-  bytes += std::size_t(Texts.capacity()) * sizeof(QChar);
+  bytes += std::size_t(Texts.capacity());
   bytes += std::size_t(Text.capacity()) * sizeof(QChar);
   if (RowHeights.capacity() > 2) {
     bytes += std::size_t(RowHeights.capacity()) * sizeof(int);

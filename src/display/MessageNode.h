@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <QVarLengthArray>
@@ -17,8 +18,6 @@ namespace tessra {
 // those per word, so the console folds each line into 16-byte elements whose texts live in one
 // string per line and whose rarely used link and font data live in a side table.
 struct TNodeElement {
-  static constexpr std::uint16_t kNoRow = 0xFFFF;
-
   enum TFlag : std::uint8_t {
     kStyleMask = 0x07, // TFontStyle bits of ekStyleOn/ekStyleOff
     kBlink = 0x08,
@@ -29,21 +28,22 @@ struct TNodeElement {
   // ekText: start of the text in the line's text store. ekImage, ekColumn, ekRule: the value
   // (picture number, pen x, width percent). ekLinkStart, ekFontStart: index into the side table.
   std::uint32_t Data = 0;
-  std::uint32_t Length = 0; // ekText: length of the text
+  std::uint16_t Length = 0; // ekText: length of the text (longer texts are split)
   std::uint16_t Width = 0;  // cached measurement, 0 = measure again
   std::uint16_t Height = 0; // cached measurement, 0 = measure again
-  std::uint16_t Row = kNoRow;
   TElementKind Kind = ekText;
   std::uint8_t Flags = 0;
 
   bool Blink() const { return (Flags & kBlink) != 0; }
   bool NoSelect() const { return (Flags & kNoSelect) != 0; }
   bool Selected() const { return (Flags & kSelected) != 0; }
-  void SetSelected(bool on) { Flags = on ? (Flags | kSelected) : (Flags & ~kSelected); }
+  void SetSelected(bool on) {
+    Flags = static_cast<std::uint8_t>(on ? (Flags | kSelected) : (Flags & ~kSelected));
+  }
   std::uint8_t Style() const { return Flags & kStyleMask; }
   int Value() const { return static_cast<int>(Data); }
-  int RowOrMinusOne() const { return Row == kNoRow ? -1 : Row; }
 };
+static_assert(sizeof(TNodeElement) == 12);
 
 // The link data of an ekLinkStart element.
 struct TNodeLink {
@@ -106,7 +106,7 @@ private:
   // Appends `text` to the text store and returns where it starts. A text that the store already
   // ends with is shared: a URL's address is both its params and its shown text, a name link's
   // name usually both its params and its text.
-  std::uint32_t Store(const QString& text);
+  std::uint32_t Store(QStringView text);
   QString Stored(std::uint32_t offset, std::uint32_t length) const; // shares the store
   QString Copied(std::uint32_t offset, std::uint32_t length) const; // a copy of its own
 
@@ -120,7 +120,10 @@ private:
 
   std::vector<TNodeElement> Items;
   std::vector<std::uint32_t> Side;
-  QString Texts;
+  // The texts of the line: one byte per character while every character is Latin-1 (chat text
+  // nearly always is), else UTF-16.
+  QByteArray Texts;
+  bool Wide = false;
   qint64 TimestampMs = 0;
 };
 

@@ -197,15 +197,17 @@ TEST_F(ChatConsoleTest, RowHeightsFollowTheTallestElementAndWrappedRowsStartAtTh
   // Every row keeps within the usable width and wrapped rows start at the left margin.
   int x = Console->LeftMargin();
   int row = 0;
-  for (const TNodeElement& element : wrapped->Elements()) {
+  const std::vector<int> rowOf = Console->ElementRows(*wrapped);
+  for (std::size_t i = 0; i < wrapped->Elements().size(); ++i) {
+    const TNodeElement& element = wrapped->Elements()[i];
     if (element.Kind != ekText) {
-      if (element.Kind == ekSpace && element.RowOrMinusOne() == row) {
+      if (element.Kind == ekSpace && rowOf[i] == row) {
         x += element.Width;
       }
       continue;
     }
-    if (element.RowOrMinusOne() != row) {
-      row = element.RowOrMinusOne();
+    if (rowOf[i] != row) {
+      row = rowOf[i];
       x = Console->LeftMargin();
     }
     EXPECT_LT(x + element.Width, Console->UsableWidth());
@@ -247,9 +249,10 @@ TEST_F(ChatConsoleTest, AWordWiderThanTheUsableWidthStaysWhereThePenIs) {
   ASSERT_GT(Advance(huge), Console->UsableWidth());
   TMessageNode* line = Console->AddLine(QStringLiteral("ab ") + huge + QStringLiteral(" cd"));
   std::vector<int> rows;
-  for (const TNodeElement& element : line->Elements()) {
-    if (element.Kind == ekText) {
-      rows.push_back(element.RowOrMinusOne());
+  const std::vector<int> rowOf = Console->ElementRows(*line);
+  for (std::size_t i = 0; i < line->Elements().size(); ++i) {
+    if (line->Elements()[i].Kind == ekText) {
+      rows.push_back(rowOf[i]);
     }
   }
   // "ab" and the huge word share row 0; "cd" wraps.
@@ -355,6 +358,23 @@ TEST_F(ChatConsoleTest, KeptLinesStayUnderOneKibibyte) {
     }
   }
   EXPECT_TRUE(found);
+}
+
+TEST_F(ChatConsoleTest, TextsOutsideLatin1AndVeryLongWordsAreKeptWhole) {
+  const QString cyrillic = QStringLiteral("\u041F\u0440\u0438\u0432\u0435\u0442");
+  const QString emoji = QStringLiteral("\U0001F600");
+  const QString huge(70000, QLatin1Char('x'));
+  for (const QString& word : {cyrillic, emoji, QStringLiteral("caf\u00E9"), huge}) {
+    TMessageNode* line = Console->AddLine(QStringLiteral("a ") + word);
+    QString shown;
+    for (const TNodeElement& element : line->Elements()) {
+      if (element.Kind == ekText) {
+        shown += line->ElementText(element);
+      }
+    }
+    EXPECT_EQ(shown, QStringLiteral("a") + word);
+  }
+  Grab();
 }
 
 // ---- Limit, scrolling
