@@ -10,32 +10,35 @@ bool TExceptionHandler::IsShown(const QString& message) {
   return !message.contains(QStringLiteral("Name not found for ID"), Qt::CaseInsensitive);
 }
 
-void TExceptionHandler::HandleException(const std::exception& e) {
-  const QString message = QString::fromUtf8(e.what());
-  TraceApp(QStringLiteral("ApplicationEvents1Exception: ") + message);
-  if (!IsShown(message)) {
-    return;
-  }
-  if (OnException) {
-    OnException(*this, message);
-  } else {
-    qWarning("%s", e.what());
-  }
-}
-
-bool TExceptionHandler::notify(QObject* receiver, QEvent* event) {
+bool TExceptionHandler::Guarded(const std::function<bool()>& deliver,
+                                const std::function<void(const QString& message)>& show) {
   try {
-    return QApplication::notify(receiver, event);
+    return deliver();
   } catch (const std::exception& e) {
     // The handler may fail in turn (a console line that cannot be added);
     // that must not take the program down either.
     try {
-      HandleException(e);
+      const QString message = QString::fromUtf8(e.what());
+      TraceApp(QStringLiteral("ApplicationEvents1Exception: ") + message);
+      if (IsShown(message)) {
+        show(message);
+      }
     } catch (const std::exception& inner) {
       qWarning("%s", inner.what());
     }
     return false;
   }
+}
+
+bool TExceptionHandler::notify(QObject* receiver, QEvent* event) {
+  return Guarded([&] { return QApplication::notify(receiver, event); },
+                 [this](const QString& message) {
+                   if (OnException) {
+                     OnException(*this, message);
+                   } else {
+                     qWarning("%s", qPrintable(message));
+                   }
+                 });
 }
 
 } // namespace tessra

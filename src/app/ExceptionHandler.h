@@ -25,8 +25,12 @@ public:
   // The one place messages are filtered: the name cache's failed look-ups
   // ("Name not found for ID", any letter case) are dropped without a trace.
   static bool IsShown(const QString& message);
-  // Runs the filter and the handler for one failure.
-  void HandleException(const std::exception& e);
+  // What notify() does around the delivery of one event: runs deliver and
+  // hands the message of a std::exception escaping it to show (when
+  // IsShown); false after a failure. A failure inside show is logged, never
+  // passed on.
+  static bool Guarded(const std::function<bool()>& deliver,
+                      const std::function<void(const QString& message)>& show);
 };
 
 } // namespace tessra
