@@ -211,7 +211,12 @@ void TServerSession::ProcessFrame(int32_t typeNumber, const TBytes& payload) {
   try {
     params = ReadOutgoingPayload(static_cast<uint8_t>(kind), payload);
   } catch (const TChatException& e) {
-    Close(FormatMessage("Malformed packet \"%s\": %s; disconnected", {name, e.what()}));
+    // The reader's own refusal of a length field already names the packet.
+    const std::string what = e.what();
+    Close((what.rfind("Malformed packet", 0) == 0
+               ? what
+               : FormatMessage("Malformed packet \"%s\": %s", {name, what})) +
+          "; disconnected");
     return;
   }
   try {
