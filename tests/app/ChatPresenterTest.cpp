@@ -2,6 +2,9 @@
 
 #include "PresenterFixture.h"
 #include "common/ChatException.h"
+#include "display/ChatTextCodec.h"
+#include "display/ColorCodes.h"
+#include "display/TextTransforms.h"
 #include "engine/VeyraBlob.h"
 
 namespace tessra::testing {
@@ -68,6 +71,36 @@ TEST_F(TPresenterTest, TellLineFollowsTheTimeStampAndLinkSettings) {
 TEST_F(TPresenterTest, UntimestampedOutputLineHasNoStamp) {
   Presenter.AddOutputLine(QStringLiteral("Welcome"), QColor(0x11, 0x22, 0x33), false);
   EXPECT_EQ(LastMarkup(), QStringLiteral(R"(<font color="#112233">Welcome</font>)"));
+}
+
+// The same line with the shared transforms, as the main window binds them: the tell of the
+// example byte for byte, and its log line without the game's colour code.
+TEST_F(TPresenterTest, TellLineWithTheSharedTransforms) {
+  TChatTextTransforms shared;
+  shared.DecodeChatText = [](QByteArrayView b) { return DecodeChatText(b); };
+  shared.EncodeChatText = [](const QString& s) { return EncodeChatText(s); };
+  shared.ReplaceLiterals = [](QByteArrayView b, const TBlob* blob, const std::optional<QColor>& c) {
+    return ReplaceLiterals(b, blob, c, TReplaceLiteralsSettings{});
+  };
+  shared.StripColorCodes = [](const QString& s) { return StripColorCodes(s); };
+  shared.ColorToHex = [](const QColor& c) { return ColorToHex(c); };
+  TChatPresenter presenter(
+      std::move(shared),
+      [this](const QString& m, bool p) {
+        Lines.push_back({m, p});
+      },
+      Log, Panel);
+  presenter.Clock = FixedTime;
+  presenter.Locale = EnglishLocale();
+  Log.Settings().Logging = true;
+
+  presenter.VeyraChatPrivateMessage(Engine, "Tyrin", "hi", nullptr);
+  ASSERT_EQ(Lines.size(), 1u);
+  EXPECT_EQ(Lines[0].Markup, kStamp + QStringLiteral(R"(<indent><font color="#800080">)") +
+                                 kTyrinLink + QStringLiteral(": hi</font></font>"));
+  presenter.VeyraChatPrivateMessage(Engine, "Tyrin", "\x10\x17red\x12 caf\xC3\xA9", nullptr);
+  EXPECT_EQ(ReadLog(QStringLiteral("private.log")),
+            QByteArray("[02:05 PM]: Tyrin: hi\r\n[02:05 PM]: Tyrin: red caf\xC3\xA9\r\n"));
 }
 
 // --- every builder: mark-up, the colour handed to ReplaceLiterals, the log line ----------------
