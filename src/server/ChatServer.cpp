@@ -19,6 +19,7 @@ namespace tessra {
 namespace {
 
 constexpr int kHousekeepingIntervalMs = 1000;
+constexpr int kListenBacklog = 256;
 // Both bits set means the character muted the group (what the client sends).
 constexpr uint32_t kMuteBits = 0x01010000;
 // Room an incoming frame's payload has: the header's length is 15 bits.
@@ -134,6 +135,8 @@ TBigInt TChatServer::RandomSecret() {
 bool TChatServer::Listen(const QHostAddress& address, quint16 port) {
   Listener = std::make_unique<QTcpServer>();
   connect(Listener.get(), &QTcpServer::newConnection, this, [this] { AcceptConnections(); });
+  // Many clients may connect at the same moment (a restart, a benchmark).
+  Listener->setListenBacklogSize(kListenBacklog);
   if (!Listener->listen(address, port)) {
     return false;
   }

@@ -53,6 +53,9 @@ TServerSession::TServerSession(TChatServer& server, std::unique_ptr<QTcpSocket> 
     : Server(server), Socket(std::move(socket)), Config(config), Ticks(ticks),
       RateLimit(config.MaxBytesPerSecond, ticks), LoginSeed(RandomSeed()), Connected(ticks.Now()) {
   Socket->setReadBufferSize(kReadChunk);
+  // Chat packets are small and answered at once; waiting to coalesce them
+  // (Nagle against the peer's delayed acknowledgement) costs tens of ms.
+  Socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
   QObject::connect(Socket.get(), &QTcpSocket::readyRead, Socket.get(), [this] { ReadAvailable(); });
   QObject::connect(Socket.get(), &QTcpSocket::disconnected, Socket.get(),
                    [this] { SocketClosed(); });
