@@ -1,0 +1,108 @@
+#include <QComboBox>
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcessEnvironment>
+#include <QTimer>
+
+#include "app/ExceptionHandler.h"
+#include "app/MainForm.h"
+#include "settings/CharSelForm.h"
+#include "settings/MessageBoxPrompt.h"
+#include "settings/SettingsLocation.h"
+
+namespace {
+
+// The program's prompt, except that with --character the character selection
+// is answered with that name (unattended runs: demos, screenshots).
+class TProgramPrompt : public tessra::TMessageBoxPrompt {
+public:
+  QString Character;
+
+  int ExecDialog(QDialog& dialog) override {
+    if (auto* select = dynamic_cast<tessra::TCharSelForm*>(&dialog);
+        select != nullptr && !Character.isEmpty()) {
+      select->CharacterBox()->setEditText(Character);
+      select->accept();
+      if (dialog.result() == QDialog::Accepted) {
+        return QDialog::Accepted;
+      }
+    }
+    return TMessageBoxPrompt::ExecDialog(dialog);
+  }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+  tessra::TExceptionHandler app(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("Tessra"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(TESSRA_VERSION));
+  QGuiApplication::setApplicationDisplayName(QStringLiteral("Tessra +"));
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral("Tessra + chat client"));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  const QCommandLineOption settings(QStringLiteral("settings"),
+                                    QStringLiteral("Keep the settings in FILE (also "
+                                                   "TESSRA_SETTINGS)."),
+                                    QStringLiteral("FILE"));
+  const QCommandLineOption serverKey(
+      QStringLiteral("server-key"),
+      QStringLiteral("The public value of the server's login key, in hexadecimal, for a server "
+                     "with a key of its own such as tessra-server (also TESSRA_SERVER_KEY)."),
+      QStringLiteral("HEX"));
+  const QCommandLineOption screenshot(
+      QStringLiteral("screenshot"),
+      QStringLiteral("Debugging: save a picture of the main window to FILE after the delay."),
+      QStringLiteral("FILE"));
+  const QCommandLineOption screenshotDelay(
+      QStringLiteral("screenshot-delay"),
+      QStringLiteral("Milliseconds before the screenshot (default 3000)."), QStringLiteral("MS"),
+      QStringLiteral("3000"));
+  const QCommandLineOption character(
+      QStringLiteral("character"),
+      QStringLiteral("Answer the character selection with NAME, for unattended runs."),
+      QStringLiteral("NAME"));
+  parser.addOptions({settings, serverKey, character, screenshot, screenshotDelay});
+  parser.process(app);
+
+  TProgramPrompt prompt;
+  prompt.Character = parser.value(character);
+  QStringList problems;
+  tessra::TMainForm::TOptions options;
+  options.Registry =
+      tessra::CreateUserRegistry([&problems](const QString& message) { problems.append(message); });
+  options.Prompt = &prompt;
+  QString key = parser.value(serverKey);
+  if (key.isEmpty()) {
+    key = QProcessEnvironment::systemEnvironment().value(QStringLiteral("TESSRA_SERVER_KEY"));
+  }
+  options.ServerKeyHex = key.trimmed().toLower().toStdString();
+
+  tessra::TMainForm form(std::move(options));
+  app.OnException = [&form](tessra::TExceptionHandler&, const QString& message) {
+    form.ApplicationEvents1Exception(message);
+  };
+  for (const QString& problem : problems) {
+    form.AddErrorLine(problem);
+  }
+  form.show();
+  form.activateWindow();
+  // Without a window manager the window may never be told it is active; the
+  // start-up action runs once either way.
+  QTimer::singleShot(0, &form, [&form] { form.FormActivate(); });
+
+  if (parser.isSet(screenshot)) {
+    const QString file = parser.value(screenshot);
+    QTimer::singleShot(parser.value(screenshotDelay).toInt(), &form, [&form, file] {
+      QDir().mkpath(QFileInfo(file).absolutePath());
+      form.grab().save(file);
+    });
+  }
+  const int result = QApplication::exec();
+  app.OnException = nullptr;
+  return result;
+}
