@@ -262,3 +262,37 @@ TEST_F(HostileClients, EveryIdIsAnnouncedBeforeItIsUsed) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(UnlimitedClients, AClientThatStopsReadingIsDroppedAndOthersCarryOn) {
+  TRawClient& ann = RawAnn();
+  // Ann stops reading: what the server writes to her piles up.
+  QObject::disconnect(&ann.Socket, &QTcpSocket::readyRead, nullptr, nullptr);
+  ann.Socket.setReadBufferSize(1);
+  ann.Socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+
+  auto sender = std::make_unique<TRawClient>(Server->ServerPort());
+  ASSERT_TRUE(sender->LogIn("c1", "pw3", Server->ServerKeyHex(), 301));
+  const TGroupId general{0x0A, 0, 0, 0, 0x01};
+  const TBytes frame =
+      TVeyraChatOutgoingPacket(opGroupMessage, {TPacketParam::GroupId(general),
+                                                TPacketParam::String(TBytes(30000, 'x')),
+                                                TPacketParam::Data("\x00")})
+          .BuildFrame();
+  int sent = 0;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        if (sent < 2000) {
+          sender->SendRaw(frame);
+          ++sent;
+        }
+        return !Server->IsOnline("Ann");
+      },
+      60000))
+      << sent << " messages sent";
+  EXPECT_TRUE(Server->IsOnline("Cat"));
+  ExpectBobUnaffected();
+}
+
+} // namespace
