@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include "app/AboutBox.h"
 #include "app/ExceptionHandler.h"
 #include "app/MainForm.h"
 #include "common/ChatException.h"
@@ -270,6 +271,20 @@ TEST_F(MainFormTest, ExceptionsBecomeErrorLinesExceptFailedNameLookups) {
   EXPECT_TRUE(lines[1].contains(QStringLiteral("Socket not connected")));
   EXPECT_FALSE(TExceptionHandler::IsShown(QStringLiteral("x name not found for id y")));
   EXPECT_TRUE(TExceptionHandler::IsShown(QStringLiteral("Name not found")));
+}
+
+TEST_F(MainFormTest, AboutBoxShowsVersionMemoryAndTwoLinks) {
+  TAboutBox box;
+  EXPECT_TRUE(box.VersionLabel()->text().contains(QStringLiteral(TESSRA_VERSION)));
+  EXPECT_GT(TAboutBox::PhysicalMemory(), 0U);
+  EXPECT_EQ(TAboutBox::MemoryText(0), QStringLiteral("unknown"));
+  EXPECT_EQ(TAboutBox::MemoryText(uint64_t{2048} * 1024 * 1024), QStringLiteral("2,097,152 KB"));
+  EXPECT_TRUE(box.MemoryLabel()->text().endsWith(QStringLiteral(" KB")));
+  int links = 0;
+  for (const QLabel* label : box.findChildren<QLabel*>()) {
+    links += static_cast<int>(label->text().count(QStringLiteral("<a href=")));
+  }
+  EXPECT_EQ(links, 2);
 }
 
 TEST_F(MainFormTest, EventDeliveryCatchesEscapingExceptionsAndGoesOn) {
