@@ -55,9 +55,10 @@ QColor ColorOfCode(QStringView code);
 // Turns colour codes into font tags: each code into `</font><font color="#RRGGBB">` with the
 // entry's colour, the character 12 hex into the same with the message colour (into
 // `</font><font>`, which keeps the surrounding colour, when there is none), removes the game's
-// "<font color='F0F0F0'>" and, when a background colour is given, shows text written in the
-// background colour in the message colour instead. Closing the previous font before each new
-// one relies on the line builder wrapping every message in a font tag of the message colour.
+// "<font color='F0F0F0'>" and, when a background colour and a message colour are given, shows
+// text written in the background colour in the message colour instead. Closing the previous font
+// before each new one relies on the line builder wrapping every message in a font tag of the
+// message colour.
 QString AdaptColors(const QString& text, const std::optional<QColor>& messageColor,
                     const std::optional<QColor>& backgroundColor);
 
