@@ -108,7 +108,7 @@ TMessageNode* TCustomChatConsole::AddLine(const QString& text, TMessageNode* aft
   if (KeepText) {
     line->Text = text;
   }
-  line->SetTimestamp(QDateTime::currentDateTime());
+  line->SetTimestampMSecs(QDateTime::currentMSecsSinceEpoch());
 
   BeginUpdate();
   if (Count == 0) {
@@ -162,7 +162,7 @@ void TCustomChatConsole::ReplaceLine(TMessageNode* line, const QString& text,
   line->Assign(elements);
   line->Text = KeepText ? text : QString();
   if (updateTimestamp) {
-    line->SetTimestamp(QDateTime::currentDateTime());
+    line->SetTimestampMSecs(QDateTime::currentMSecsSinceEpoch());
   }
   Measure(*line);
   Dirty();
@@ -237,6 +237,7 @@ void TCustomChatConsole::Free(TMessageNode* line) {
 
 void TCustomChatConsole::ForgetReferencesTo(const TMessageNode* line) {
   std::erase_if(HotRects, [line](const THotRect& hot) { return hot.Line == line; });
+  DropRunsOf(line);
   if (HoverLine == line) {
     // The line goes away, so it is not measured again; only the cursor and hint come back.
     HoverLine = nullptr;
@@ -285,7 +286,32 @@ void TCustomChatConsole::EndUpdate() {
   }
 }
 
+TCustomChatConsole::TSizeCache& TCustomChatConsole::SizeCacheFor(const QFont& font) {
+  for (TSizeCache& cache : SizeCaches) {
+    if (cache.Font == font) {
+      return cache;
+    }
+  }
+  constexpr std::size_t kCachedFonts = 16;
+  if (SizeCaches.size() >= kCachedFonts) {
+    SizeCaches.erase(SizeCaches.begin());
+  }
+  SizeCaches.push_back(TSizeCache{font, {}});
+  return SizeCaches.back();
+}
+
+void TCustomChatConsole::DropRunsOf(const TMessageNode* line) {
+  for (auto run = Runs.begin(); run != Runs.end();) {
+    if (run.key().first == line) {
+      run = Runs.erase(run);
+    } else {
+      ++run;
+    }
+  }
+}
+
 void TCustomChatConsole::InvalidateLayout() {
+  SizeCaches.clear();
   for (TMessageNode* line = Head; line != nullptr; line = line->Older) {
     line->ResetLayout();
   }
@@ -302,7 +328,20 @@ int TCustomChatConsole::DefaultRowHeight() const {
 }
 
 QString TCustomChatConsole::FormattedTimestamp(const TMessageNode& line) const {
-  return FormatDateTime(StampFormat, line.Timestamp()) + QLatin1Char(' ');
+  // Without a millisecond code in the pattern, every moment of one second looks the same.
+  const bool milliseconds = StampFormat.contains(QLatin1Char('z'), Qt::CaseInsensitive);
+  const qint64 moment = milliseconds ? line.TimestampMSecs() : line.TimestampMSecs() / 1000;
+  const auto found = StampTexts.constFind(moment);
+  if (found != StampTexts.constEnd()) {
+    return *found;
+  }
+  constexpr qsizetype kCachedStamps = 1024;
+  if (StampTexts.size() >= kCachedStamps) {
+    StampTexts.clear();
+  }
+  const QString text = FormatDateTime(StampFormat, line.Timestamp()) + QLatin1Char(' ');
+  StampTexts.insert(moment, text);
+  return text;
 }
 
 void TCustomChatConsole::Measure(TMessageNode& line) {
@@ -362,7 +401,9 @@ void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* pa
     int X = 0;
     int Right = 0;
     int Baseline = 0;
+    int Ascent = 0;
     int FontSerial = 0;
+    int Start = 0; // index of the run's first element
     QColor Color;
     bool Active = false;
   } run;
@@ -370,9 +411,19 @@ void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* pa
   QFont runFont;
   const auto flush = [&] {
     if (run.Active && painter != nullptr) {
+      TCachedRun& cached = Runs[std::make_pair(static_cast<const TMessageNode*>(&line), run.Start)];
+      if (cached.Generation == 0 || cached.Text != run.Text || cached.Font != runFont) {
+        cached.Text = run.Text;
+        cached.Font = runFont;
+        cached.Static = QStaticText(run.Text);
+        cached.Static.setTextFormat(Qt::PlainText);
+        cached.Static.setPerformanceHint(QStaticText::AggressiveCaching);
+        cached.Static.prepare(painter->transform(), runFont);
+      }
+      cached.Generation = PaintGeneration;
       painter->setFont(runFont);
       painter->setPen(run.Color);
-      painter->drawText(QPoint(run.X, run.Baseline), run.Text);
+      painter->drawStaticText(QPointF(run.X, run.Baseline - run.Ascent), cached.Static);
     }
     run.Active = false;
     run.Text.clear();
@@ -417,9 +468,14 @@ void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* pa
     }
     return *metrics;
   };
+  TSizeCache* sizes = nullptr;
   const auto setFont = [&](const QFont& font) {
+    if (font.isCopyOf(canvas.Font)) {
+      return; // the same font again (a colour change, a link without a font of its own)
+    }
     canvas.Font = font;
     metrics.reset();
+    sizes = nullptr;
     ++fontSerial;
   };
   const auto applyLinkFont = [&](const TChatFont& font) {
@@ -507,9 +563,32 @@ void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* pa
         break;
       }
       if (element.Width == 0 && element.Height == 0) {
-        const QFontMetrics& fm = fontMetrics();
-        element.Width = static_cast<std::uint16_t>(std::min(fm.horizontalAdvance(text), 0xFFFF));
-        element.Height = static_cast<std::uint16_t>(std::min(fm.height(), 0xFFFF));
+        QSize size;
+        constexpr qsizetype kCachedLength = 24;
+        constexpr qsizetype kCachedTexts = 2048;
+        const bool cacheable = text.size() <= kCachedLength;
+        if (cacheable) {
+          if (sizes == nullptr) {
+            sizes = &SizeCacheFor(canvas.Font);
+          }
+          const auto found = sizes->Sizes.constFind(text);
+          if (found != sizes->Sizes.constEnd()) {
+            size = *found;
+          }
+        }
+        if (size.isEmpty()) {
+          const QFontMetrics& fm = fontMetrics();
+          size = QSize(fm.horizontalAdvance(text), fm.height());
+          if (cacheable) {
+            if (sizes->Sizes.size() >= kCachedTexts) {
+              sizes->Sizes.clear();
+            }
+            // A copy of its own: the text may share the line's storage.
+            sizes->Sizes.insert(QString(text.constData(), text.size()), size);
+          }
+        }
+        element.Width = static_cast<std::uint16_t>(std::clamp(size.width(), 0, 0xFFFF));
+        element.Height = static_cast<std::uint16_t>(std::clamp(size.height(), 0, 0xFFFF));
       }
       const int w = element.Width;
       const int h = element.Height;
@@ -548,7 +627,9 @@ void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* pa
             run.X = x;
             run.Right = x + w;
             run.Baseline = baseline;
+            run.Ascent = fontMetrics().ascent();
             run.FontSerial = fontSerial;
+            run.Start = static_cast<int>(index);
             run.Color = color;
             run.Active = true;
             runFont = canvas.Font;
@@ -802,8 +883,20 @@ void TCustomChatConsole::PaintLines(QPainter* painter) {
 void TCustomChatConsole::paintEvent(QPaintEvent* event) {
   Q_UNUSED(event);
   QPainter painter(viewport());
+  ++PaintGeneration;
+  if (PaintGeneration == 0) {
+    ++PaintGeneration; // 0 marks a run never drawn
+  }
   PaintLines(&painter);
   painter.end();
+  // Runs of lines that went out of view are laid out again if they come back.
+  for (auto run = Runs.begin(); run != Runs.end();) {
+    if (run->Generation != PaintGeneration) {
+      run = Runs.erase(run);
+    } else {
+      ++run;
+    }
+  }
   if (ScrollSettings->SmoothScrolling() && Target != Offset) {
     SmoothStep();
   } else {
@@ -1323,6 +1416,7 @@ void TCustomChatConsole::SetTimestampFormat(const QString& pattern) {
     return;
   }
   StampFormat = pattern;
+  StampTexts.clear();
   for (TMessageNode* line = Head; line != nullptr; line = line->Older) {
     line->ResetTimestampSizes();
     line->LayoutWidth = 0;

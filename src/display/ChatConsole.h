@@ -5,7 +5,9 @@
 #include <vector>
 
 #include <QAbstractScrollArea>
+#include <QHash>
 #include <QPointer>
+#include <QStaticText>
 #include <QTimer>
 #include <QUrl>
 
@@ -159,7 +161,21 @@ protected:
 
 private:
   struct THotRect;
-  struct TLayout;
+
+  // Sizes of short texts measured in one font: chat repeats its words and names a lot.
+  struct TSizeCache {
+    QFont Font;
+    QHash<QString, QSize> Sizes;
+  };
+  // A run of words laid out for drawing, kept while its line stays in view.
+  struct TCachedRun {
+    QString Text;
+    QFont Font;
+    QStaticText Static;
+    unsigned Generation = 0;
+  };
+  TSizeCache& SizeCacheFor(const QFont& font);
+  void DropRunsOf(const TMessageNode* line);
 
   // Links `line` into the list as newest or directly newer than `after`.
   void Link(TMessageNode* line, TMessageNode* after);
@@ -232,6 +248,13 @@ private:
   int UpdateCount = 0;
   bool IsDirty = false;
   int LinesAdded = 0;
+
+  // Measuring and drawing caches; neither holds anything per kept line.
+  std::vector<TSizeCache> SizeCaches;
+  QHash<std::pair<const TMessageNode*, int>, TCachedRun> Runs;
+  unsigned PaintGeneration = 0;
+  // Formatted time stamps by moment: formatting asks the system for the time zone each time.
+  mutable QHash<qint64, QString> StampTexts;
 
   // Links under the mouse, rebuilt on every paint, newest first.
   std::vector<THotRect> HotRects;

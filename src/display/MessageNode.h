@@ -85,6 +85,8 @@ public:
   TNodeFont Font(const TNodeElement& element) const;
 
   QDateTime Timestamp() const { return QDateTime::fromMSecsSinceEpoch(TimestampMs); }
+  qint64 TimestampMSecs() const { return TimestampMs; }
+  void SetTimestampMSecs(qint64 msecs) { TimestampMs = msecs; }
   void SetTimestamp(const QDateTime& moment) { TimestampMs = moment.toMSecsSinceEpoch(); }
 
   // Forgets the layout: the line is measured again before it is painted next.

@@ -244,6 +244,41 @@ TEST_F(ChatConsoleTest, HangingIndentStartsWrappedRowsAtTheIndentAmount) {
   EXPECT_LE(leftmost, 43);
 }
 
+TEST_F(ChatConsoleTest, VisibleTimestampsFollowTheFormatAndIndentWrappedRows) {
+  Console->SetTimestampVisible(true);
+  Console->SetTimestampFormat(QStringLiteral("[hh:nn]"));
+  Console->SetIndentType(itTimestamp);
+  QString many;
+  for (int i = 0; i < 30; ++i) {
+    many += QStringLiteral("w%1 ").arg(i);
+  }
+  TMessageNode* line = Console->AddLine(many.trimmed());
+  const QString stamp = line->Timestamp().toString(QStringLiteral("[hh:mm] "));
+  ASSERT_EQ(line->Elements().front().Kind, ekTimestamp);
+  EXPECT_EQ(line->Elements().front().Width, Advance(stamp));
+  const std::vector<int> rows = Console->ElementRows(*line);
+  ASSERT_GE(*std::max_element(rows.begin(), rows.end()), 1);
+
+  // Wrapped rows start where the time stamp ends.
+  const QImage image = Grab();
+  const int top = LineTop(line) + line->RowHeights[0];
+  int leftmost = 400;
+  for (int y = top; y < top + line->RowHeights[1]; ++y) {
+    for (int x = 0; x < 400; ++x) {
+      if (image.pixelColor(x, y) != kPaper) {
+        leftmost = std::min(leftmost, x);
+      }
+    }
+  }
+  EXPECT_GE(leftmost, Console->LeftMargin() + Advance(stamp) - 1);
+
+  // A new format is measured afresh; copying includes the shown stamp.
+  Console->SetTimestampFormat(QStringLiteral("'at' hh:nn:ss"));
+  Grab();
+  EXPECT_EQ(line->Elements().front().Width,
+            Advance(line->Timestamp().toString(QStringLiteral("'at' hh:mm:ss "))));
+}
+
 TEST_F(ChatConsoleTest, AWordWiderThanTheUsableWidthStaysWhereThePenIs) {
   const QString huge(80, QLatin1Char('W'));
   ASSERT_GT(Advance(huge), Console->UsableWidth());
