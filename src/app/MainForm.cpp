@@ -20,6 +20,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
+#include <QWidgetAction>
 
 #include "app/AboutBox.h"
 #include "app/ExceptionHandler.h"
@@ -32,6 +33,8 @@
 #include "display/ChatConsoleImageList.h"
 #include "display/ChatTextCodec.h"
 #include "display/ColorCodes.h"
+#include "display/ColorMenu.h"
+#include "display/EmoticonPicker.h"
 #include "display/TextTransforms.h"
 #undef kSystemColorCount
 #include "engine/VeyraBlob.h"
@@ -265,20 +268,29 @@ void TMainForm::BuildMenus() {
   EditBar->addActions({a.UndoAction, a.RedoAction});
   EditBar->addSeparator();
   // The colour menu and the emoticon picker hang under these two buttons.
+  ColorMenu = new TColorMenu(this);
+  ColorMenu->SetInput(InputEdit);
+  ColorMenu->menuAction()->setToolTip(QStringLiteral("Select Color"));
   FontColorBtn = new QToolButton(EditBar);
   FontColorBtn->setObjectName(QStringLiteral("FontColorButton"));
-  FontColorBtn->setText(QStringLiteral("Font Color"));
-  FontColorBtn->setToolTip(QStringLiteral("Select Color"));
-  FontColorBtn->setIcon(TMainActions::IconFor("format-text-color", "A"));
   FontColorBtn->setPopupMode(QToolButton::InstantPopup);
-  FontColorBtn->setMenu(new QMenu(FontColorBtn));
+  // The menu's own action carries the picture with the colour bar.
+  FontColorBtn->setDefaultAction(ColorMenu->menuAction());
+  connect(InputEdit, &QTextEdit::cursorPositionChanged, ColorMenu, &TColorMenu::FollowInput);
+
+  EmoticonMenu = new QMenu(this);
+  auto* picker = new TEmoticonPicker(OutputMemo->ImageList(), EmoticonMenu);
+  picker->SetInput(InputEdit);
+  auto* pickerAction = new QWidgetAction(EmoticonMenu);
+  pickerAction->setDefaultWidget(picker);
+  EmoticonMenu->addAction(pickerAction);
+  EmoticonMenu->menuAction()->setText(QStringLiteral("Emoticons"));
+  EmoticonMenu->menuAction()->setToolTip(QStringLiteral("Select Smiley Face"));
+  EmoticonMenu->menuAction()->setIcon(TMainActions::IconFor("face-smile", ":)"));
   EmoticonsBtn = new QToolButton(EditBar);
   EmoticonsBtn->setObjectName(QStringLiteral("EmoticonsButton"));
-  EmoticonsBtn->setText(QStringLiteral("Emoticons"));
-  EmoticonsBtn->setToolTip(QStringLiteral("Select Smiley Face"));
-  EmoticonsBtn->setIcon(TMainActions::IconFor("face-smile", ":)"));
   EmoticonsBtn->setPopupMode(QToolButton::InstantPopup);
-  EmoticonsBtn->setMenu(new QMenu(EmoticonsBtn));
+  EmoticonsBtn->setDefaultAction(EmoticonMenu->menuAction());
   EditBar->addWidget(FontColorBtn);
   EditBar->addWidget(EmoticonsBtn);
   EditBar->addSeparator();
@@ -432,8 +444,8 @@ void TMainForm::UpdateEditActions() {
 
 void TMainForm::TreeFocused(QTreeWidget* tree) {
   TMainActions& a = *MainActions;
-  FontColorBtn->setEnabled(false);
-  EmoticonsBtn->setEnabled(false);
+  ColorMenu->menuAction()->setEnabled(false);
+  EmoticonMenu->menuAction()->setEnabled(false);
   for (QAction* action : {a.AttachAction, a.PasteAction, a.CutAction, a.DeleteAction,
                           a.SelectAllAction, a.UndoAction}) {
     action->setEnabled(false);
@@ -455,8 +467,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* e) {
   if (watched == InputEdit) {
     switch (e->type()) {
     case QEvent::FocusIn:
-      FontColorBtn->setEnabled(true);
-      EmoticonsBtn->setEnabled(true);
+      ColorMenu->menuAction()->setEnabled(true);
+      EmoticonMenu->menuAction()->setEnabled(true);
       MainActions->AttachAction->setEnabled(true);
       UpdateEditActions();
       break;
@@ -795,6 +807,8 @@ void TMainForm::FormCreate() {
   if (Options.SavePlacement && Options.Registry) {
     PlacementSaver = new TFormSaver(this, *Options.Registry, kMainFormPath);
   }
+  // 9. The colour menu's Default is the input line's font colour.
+  ColorMenu->SetDefaultColor(ColorFromCode(UserSettings.InputEditFont.Color, palette()));
   // 10.
   ClientTagText = FormatClientTag(QStringLiteral(TESSRA_VERSION));
   // 11.

@@ -33,6 +33,7 @@ class QTreeWidgetItem;
 namespace tessra {
 
 class TChatConsole;
+class TColorMenu;
 class TFormSaver;
 
 // The program's one top-level window: it owns the chat engine, the console,
@@ -100,6 +101,7 @@ public:
   QLabel* StatusPanel(int index) const { return StatusPanels[index]; }
   QToolButton* FontColorButton() const { return FontColorBtn; }
   QToolButton* EmoticonsButton() const { return EmoticonsBtn; }
+  TColorMenu* FontColorMenu() const { return ColorMenu; }
   const QString& ClientTag() const { return ClientTagText; }
   const QStringList& MutedChannels() const { return MutedChannelList; }
 
@@ -181,6 +183,8 @@ private:
 
   QToolBar* StandardBar = nullptr;
   QToolBar* EditBar = nullptr;
+  TColorMenu* ColorMenu = nullptr;
+  QMenu* EmoticonMenu = nullptr;
   QToolButton* FontColorBtn = nullptr;
   QToolButton* EmoticonsBtn = nullptr;
   QDockWidget* GroupDockablePanel = nullptr;

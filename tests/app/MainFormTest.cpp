@@ -18,6 +18,8 @@
 #include "app/ExceptionHandler.h"
 #include "app/MainForm.h"
 #include "common/ChatException.h"
+#include "display/ColorMenu.h"
+#include "display/EmoticonPicker.h"
 #include "settings/FileRegistry.h"
 #include "settings/ScriptedPrompt.h"
 #include "settings/SettingsStore.h"
@@ -259,6 +261,21 @@ TEST_F(MainFormTest, TornOffPanelTakesFiveSixthsOfItsDocksHeight) {
   form->GroupPanel()->setFloating(true);
   QCoreApplication::processEvents();
   EXPECT_EQ(form->GroupPanel()->height(), qRound(docked * 5.0 / 6.0));
+}
+
+TEST_F(MainFormTest, ColorMenuAndEmoticonPickerWorkOnTheInputLine) {
+  Store(QStringLiteral("OnStartup"), 0);
+  auto form = MakeForm();
+  EXPECT_EQ(form->FontColorMenu()->DefaultColor(), form->palette().color(QPalette::WindowText));
+  EXPECT_EQ(form->FontColorButton()->defaultAction(), form->FontColorMenu()->menuAction());
+  EXPECT_EQ(form->EmoticonsButton()->toolTip(), QStringLiteral("Select Smiley Face"));
+  auto* picker = form->findChild<TEmoticonPicker*>();
+  ASSERT_NE(picker, nullptr);
+  picker->Choose(0);
+  EXPECT_FALSE(form->Input()->toPlainText().isEmpty());
+  form->FontColorMenu()->SetInputColor(QColor(0xFF, 0, 0));
+  QTest::keyClicks(form->Input(), QStringLiteral("x"));
+  EXPECT_EQ(form->FontColorMenu()->ColorAtCaret(), QColor(0xFF, 0, 0));
 }
 
 TEST_F(MainFormTest, ExceptionsBecomeErrorLinesExceptFailedNameLookups) {
