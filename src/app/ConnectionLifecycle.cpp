@@ -1,7 +1,7 @@
 #include "ConnectionLifecycle.h"
 
 #include <algorithm>
-#include <chrono>
+#include <cstdint>
 
 #include "common/Trace.h"
 
@@ -111,12 +111,13 @@ void TConnectionLifecycle::ConnectionEnded() {
   }
   if (Settings.AutoReconnect && ReconnectCount < Settings.ReconnectTimes) {
     Timer.stop();
-    // A negative delay from a hand-edited store waits no time at all rather
-    // than handing QTimer a negative interval.
-    const int delay = std::max(0, Settings.ReconnectDelay);
+    // A delay from a hand-edited store is kept within what the timer can
+    // take: a negative one waits no time, a huge one the longest it can.
+    const int64_t delayMs =
+        std::clamp<int64_t>(int64_t{Settings.ReconnectDelay} * 1000, 0, INT32_MAX);
     View.AddSystemLine(QStringLiteral("Waiting ") + QString::number(Settings.ReconnectDelay) +
                        QStringLiteral(" seconds to reconnect"));
-    Timer.setInterval(std::chrono::milliseconds(static_cast<int64_t>(delay) * 1000));
+    Timer.setInterval(static_cast<int>(delayMs));
     Timer.start();
   } else {
     if (Settings.AutoReconnect) {

@@ -331,6 +331,21 @@ TEST_F(ConnectionLifecycleTest, LoginDuringAReconnectWait) {
   EXPECT_EQ(Lifecycle.ReconnectCount, 0);
 }
 
+TEST_F(ConnectionLifecycleTest, DelaysOutsideTheTimersRangeAreClamped) {
+  const struct {
+    int32_t Delay;
+    int Interval;
+  } cases[] = {{-5, 0}, {0, 0}, {3, 3000}, {INT32_MAX, INT32_MAX}};
+  for (const auto& c : cases) {
+    TLifecycleRig t;
+    t.Settings.ReconnectDelay = c.Delay;
+    t.LogIn();
+    t.Drop();
+    EXPECT_EQ(t.Lifecycle.ReconnectTimer().interval(), c.Interval) << c.Delay;
+    EXPECT_EQ(t.LastLine(), QStringLiteral("S:Waiting %1 seconds to reconnect").arg(c.Delay));
+  }
+}
+
 TEST_F(ConnectionLifecycleTest, TimerLeavesAConnectionTheUserOpenedAlone) {
   LogIn();
   Drop();
