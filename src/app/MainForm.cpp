@@ -245,6 +245,8 @@ void TMainForm::BuildMenus() {
   view->addAction(a.AwayMessagesAction);
   view->addSeparator();
   view->addAction(a.OptionsAction);
+  // The check marks are brought up to date whenever they are about to be seen.
+  connect(view, &QMenu::aboutToShow, this, [this] { UpdateViewActions(); });
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
   help->addActions({a.TessraSiteAction, a.ForumsAction});
@@ -298,6 +300,7 @@ void TMainForm::BuildMenus() {
 }
 
 QMenu* TMainForm::createPopupMenu() {
+  UpdateViewActions();
   auto* menu = new QMenu(this);
   menu->addActions(ToolbarsMenu->actions());
   return menu;

@@ -198,7 +198,10 @@ TEST_F(MainFormTest, ToolbarLayoutAndViewChecksSurviveARestart) {
 
 TEST_F(MainFormTest, ToolbarContextMenuListsTheToolbarsEntries) {
   auto form = MakeForm();
+  form->show();
+  form->statusBar()->hide();
   std::unique_ptr<QMenu> menu(form->createPopupMenu());
+  EXPECT_FALSE(form->Actions().ViewStatusBarAction->isChecked()) << "checks follow the bars";
   ASSERT_EQ(menu->actions().size(), 2);
   EXPECT_EQ(menu->actions()[0], form->Actions().ViewStandardAction);
   EXPECT_EQ(menu->actions()[1], form->Actions().ViewEditAction);
