@@ -1,5 +1,6 @@
 #include "display/References.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -150,6 +151,26 @@ private:
   qsizetype NextClose = -1;
   qsizetype NextAltFrom = -1;
   qsizetype NextAlt = -1;
+};
+
+// Where a fragment occurs in a text, for asking often whether a stretch of it holds one.
+class TOccurrences {
+public:
+  TOccurrences(QStringView data, QStringView what) : Length(what.size()) {
+    for (qsizetype at = data.indexOf(what); at >= 0; at = data.indexOf(what, at + 1)) {
+      Positions.push_back(at);
+    }
+  }
+
+  // Whether an occurrence lies wholly within [from, to).
+  bool Within(qsizetype from, qsizetype to) const {
+    const auto found = std::lower_bound(Positions.begin(), Positions.end(), from);
+    return found != Positions.end() && *found + Length <= to;
+  }
+
+private:
+  qsizetype Length;
+  std::vector<qsizetype> Positions;
 };
 
 // Takes the first occurrence of `what` out of `line`.
@@ -391,6 +412,10 @@ QString TReferences::ParseNewTextReference(const QString& text) {
   const QStringView data(text);
   TClosingWalker links(data, kLinkOpen, {}, kLinkClose);
   TClosingWalker tags(data, kTagOpen, {}, kTagClose);
+  const TOccurrences hrefAt(data, u"href=");
+  const TOccurrences textAt(data, u"text://");
+  const TOccurrences charrefAt(data, u"charref://");
+  const TOccurrences hrefAttributeAt(data, u" href=");
   QHash<QString, QString> converted; // case-folded link -> its reference link
   QString result;
   qsizetype copied = 0;
@@ -401,39 +426,41 @@ QString TReferences::ParseNewTextReference(const QString& text) {
     }
     const qsizetype linkEnd = close + kLinkClose.size();
     const QStringView link = data.sliced(at, linkEnd - at);
-    if (!link.contains(u"href=") || (!link.contains(u"text://") && !link.contains(u"charref://"))) {
+    if (!hrefAt.Within(at, linkEnd) ||
+        (!textAt.Within(at, linkEnd) && !charrefAt.Within(at, linkEnd))) {
       continue;
     }
+    const qsizetype tagEnd = tags.From(at);
+    if (tagEnd < 0 || tagEnd >= linkEnd) {
+      break; // the opening tag never ends
+    }
+    if (tagEnd + 1 > close || !hrefAttributeAt.Within(at + 2, tagEnd)) {
+      continue; // no href attribute in the opening tag
+    }
+    bool unterminated = false;
+    const QStringList attributes =
+        ExtractLinkAttributes(data.sliced(at + 2, tagEnd - at - 2), &unterminated);
+    if (unterminated) {
+      break;
+    }
+    QString style;
+    QString href;
+    bool hasHref = false;
+    for (const QString& line : attributes) {
+      if (line.startsWith(u"style=")) {
+        style = line;
+      } else if (line.startsWith(u"href=")) {
+        href = line.sliced(5);
+        hasHref = true;
+      }
+    }
+    if (!hasHref) {
+      continue;
+    }
+    // Only links that are converted are folded: their stretches never overlap.
     const QString folded = link.toString().toCaseFolded();
     QString replacement = converted.value(folded);
     if (replacement.isEmpty()) {
-      const qsizetype tagEnd = tags.From(at);
-      if (tagEnd < 0 || tagEnd >= linkEnd) {
-        break; // the opening tag never ends
-      }
-      if (tagEnd + 1 > close) {
-        continue;
-      }
-      bool unterminated = false;
-      const QStringList attributes =
-          ExtractLinkAttributes(data.sliced(at + 2, tagEnd - at - 2), &unterminated);
-      if (unterminated) {
-        break;
-      }
-      QString style;
-      QString href;
-      bool hasHref = false;
-      for (const QString& line : attributes) {
-        if (line.startsWith(u"style=")) {
-          style = line;
-        } else if (line.startsWith(u"href=")) {
-          href = line.sliced(5);
-          hasHref = true;
-        }
-      }
-      if (!hasHref) {
-        continue;
-      }
       const QString key = AddTextReference(Unquoted(href));
       if (key.isEmpty()) {
         continue;
