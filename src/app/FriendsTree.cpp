@@ -90,6 +90,27 @@ void TFriendsTree::ClearBuddyNodes() {
   ExpandOffline = false;
 }
 
+QStringList TFriendsTree::Children(TBuddyBranch branch) const {
+  QStringList texts;
+  if (const QTreeWidgetItem* node = View.topLevelItem(static_cast<int>(branch))) {
+    for (int i = 0; i < node->childCount(); ++i) {
+      texts.append(node->child(i)->text(0));
+    }
+  }
+  return texts;
+}
+
+void TFriendsTree::RemoveChild(TBuddyBranch branch, int index) {
+  QTreeWidgetItem* node = View.topLevelItem(static_cast<int>(branch));
+  if (node != nullptr && index >= 0 && index < node->childCount()) {
+    const std::unique_ptr<QTreeWidgetItem> gone(node->takeChild(index));
+  }
+}
+
+void TFriendsTree::AppendIgnored(const QString& name) {
+  IgnoringNode()->addChild(new QTreeWidgetItem(QStringList{name}));
+}
+
 void TFriendsTree::VeyraChatFriendAdd(TVeyraChat&, const TFriendInfo& friendInfo) {
   AddFriend(FromBytes(friendInfo.Name), friendInfo.Online, friendInfo.Accepted);
 }

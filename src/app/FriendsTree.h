@@ -9,6 +9,7 @@
 #include <QString>
 
 #include "engine/FriendList.h"
+#include "settings/IgnoreList.h"
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -24,8 +25,9 @@ enum class TBuddyMenu { Online, Offline, Unknown, Ignore };
 // The buddy tree: the engine's buddy list under three fixed nodes ("Online Friends", "Offline
 // Friends", "Unknown") and the ignore list under the fourth ("Ignoring"). The fixed nodes are
 // made when the tree is taken over and never removed. Buddy names are kept sorted by the locale's
-// order; the names under "Ignoring" keep the order the ignore list gives them.
-class TFriendsTree : public QObject {
+// order; the names under "Ignoring" keep the order the ignore list gives them. The ignore list
+// works on the tree through its TTree side.
+class TFriendsTree : public QObject, public TIgnoreList::TTree {
 public:
   // The tree stays the caller's (a Qt child of the window); its nodes are replaced by the four
   // fixed ones. The icons must outlive this object.
@@ -43,13 +45,19 @@ public:
   // Inserts a buddy node: under "Unknown" when not accepted, else by the online state; with the
   // online or offline picture. "Online Friends" opens at its first child, "Offline Friends"
   // never by itself.
-  void AddFriend(const QString& name, bool online, bool accepted);
+  void AddFriend(const QString& name, bool online, bool accepted) override;
   // Deletes the first node with exactly this text (letter case included) from the three buddy
   // branches, looking in "Online Friends", then "Offline Friends", then "Unknown". Names under
   // "Ignoring" stay.
   void RemoveBuddyNode(const QString& name);
   // Empties the three buddy branches (the connection has ended); "Ignoring" stays.
   void ClearBuddyNodes();
+
+  // TIgnoreList::TTree: the texts of a top-level node's children, deleting one, and a new last
+  // name under "Ignoring" (with no picture of its own).
+  QStringList Children(TBuddyBranch branch) const override;
+  void RemoveChild(TBuddyBranch branch, int index) override;
+  void AppendIgnored(const QString& name) override;
 
   // Handlers of the engine's buddy events.
   void VeyraChatFriendAdd(TVeyraChat& sender, const TFriendInfo& friendInfo);

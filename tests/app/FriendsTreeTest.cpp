@@ -113,5 +113,24 @@ TEST_F(FriendsTreeTest, RightClickOpensTheBranchMenuAndDoubleClickQueriesOnlyBud
   EXPECT_EQ(TargetName, QStringLiteral("Pim"));
 }
 
+TEST_F(FriendsTreeTest, TheIgnoreListWorksOnTheTreeAndUnignoredBuddiesReturnSorted) {
+  LogIn();
+  TIgnoreList::TEngineNames names(Chat);
+  TIgnoreList ignoreList(Friends, names, [this](const QString& line) { Lines.append(line); });
+  EXPECT_EQ(ignoreList.Ignore(QStringLiteral("cARL")), QStringLiteral("Carl"));
+  EXPECT_EQ(ignoreList.Ignore(QStringLiteral("carl")), QStringLiteral("Carl"));
+  EXPECT_EQ(Texts(*Friends.IgnoringNode()), QStringList{QStringLiteral("Carl")});
+  EXPECT_EQ(ImageOf(Friends.IgnoringNode()->child(0)), TTreeIcons::kRootIcon);
+  EXPECT_EQ(Texts(*Friends.OfflineNode()),
+            (QStringList{QStringLiteral("Bob"), QStringLiteral("edda"), QStringLiteral("Zed")}));
+  EXPECT_TRUE(ignoreList.IsIgnored(QStringLiteral("CARL")));
+
+  ignoreList.Unignore(QStringLiteral("carl"));
+  EXPECT_EQ(Friends.IgnoringNode()->childCount(), 0);
+  EXPECT_EQ(Texts(*Friends.OfflineNode()),
+            (QStringList{QStringLiteral("Bob"), QStringLiteral("Carl"), QStringLiteral("edda"),
+                         QStringLiteral("Zed")}));
+}
+
 } // namespace
 } // namespace tessra::testing
