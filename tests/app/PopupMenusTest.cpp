@@ -126,6 +126,23 @@ TEST_F(PopupMenusTest, GroupMenusByTheEngineListThePrivateNodesAndTheOwnGroup) {
   EXPECT_EQ(Groups.FindPrivateNode(QStringLiteral("Alda")), nullptr);
 }
 
+TEST_F(PopupMenusTest, MemberMenuOfTheOwnGroupKicksTheMember) {
+  LogIn();
+  TPeer& bob = AddPeer("bob", "Bob");
+  Menus.PopupChar = QStringLiteral("Bob");
+  Actions.InviteAction->trigger();
+  ASSERT_TRUE(Pump(
+      [this] { return CountLines(QStringLiteral("Bob joined the private group Alda.")) == 1; }));
+  Menus.PopupCharGroup = QStringLiteral("Alda");
+  MenuChoice = Choose(QStringLiteral("Kick Player"));
+  Menus.ShowPrivCharPopup(QStringLiteral("Bob"), QPoint());
+  ASSERT_TRUE(Pump([&bob] { return !bob.Kicks.empty(); }));
+  EXPECT_EQ(bob.Kicks.back(), TBytes("Alda"));
+  ASSERT_TRUE(
+      Pump([this] { return CountLines(QStringLiteral("Bob left the private group Alda.")) == 1; }));
+  EXPECT_NE(Groups.FindPrivateNode(QStringLiteral("Alda")), nullptr) << "the own group stays";
+}
+
 TEST_F(PopupMenusTest, AnAmpersandInANameIsShownAsItIs) {
   Menus.ShowCharPopup(QStringLiteral("R&D"), QPoint());
   EXPECT_EQ(Menus.Entry(TPopupMenuKind::CharPopupMenu, TMenuEntry::Whois)->text(),
