@@ -1,7 +1,6 @@
 #include "display/ChatConsole.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <optional>
 
@@ -412,16 +411,30 @@ void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* pa
   const auto flush = [&] {
     if (run.Active && painter != nullptr) {
       TCachedRun& cached = Runs[std::make_pair(static_cast<const TMessageNode*>(&line), run.Start)];
-      if (cached.Generation == 0 || cached.Text != run.Text || cached.Font != runFont) {
+      const int width = run.Right - run.X;
+      if (cached.Generation == 0 || cached.Text != run.Text || cached.Font != runFont ||
+          cached.Width != width) {
         cached.Text = run.Text;
         cached.Font = runFont;
+        cached.Width = width;
+        // The layout adds up each word's width rounded to whole pixels, while
+        // the run's glyphs advance by fractions; over a long run the two drift
+        // apart and the run would reach into (or leave a gap before) what the
+        // layout placed after it. Spreading the difference over the letters
+        // makes the run exactly as wide as the layout says.
+        cached.DrawFont = runFont;
+        const qreal exact = QFontMetricsF(runFont, viewport()).horizontalAdvance(run.Text);
+        if (run.Text.size() > 1 && std::abs(exact - width) > 0.25) {
+          cached.DrawFont.setLetterSpacing(QFont::AbsoluteSpacing,
+                                           (width - exact) / static_cast<qreal>(run.Text.size()));
+        }
         cached.Static = QStaticText(run.Text);
         cached.Static.setTextFormat(Qt::PlainText);
         cached.Static.setPerformanceHint(QStaticText::AggressiveCaching);
-        cached.Static.prepare(painter->transform(), runFont);
+        cached.Static.prepare(painter->transform(), cached.DrawFont);
       }
       cached.Generation = PaintGeneration;
-      painter->setFont(runFont);
+      painter->setFont(cached.DrawFont);
       painter->setPen(run.Color);
       painter->drawStaticText(QPointF(run.X, run.Baseline - run.Ascent), cached.Static);
     }
@@ -464,7 +477,11 @@ void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* pa
   };
   const auto fontMetrics = [&]() -> const QFontMetrics& {
     if (!metrics) {
-      metrics.emplace(canvas.Font, viewport());
+      // Measure with the font the painter will draw with: QPainter resolves a
+      // font against its device's font, so the metrics must as well, or
+      // attributes the console font leaves unset (size, weight) would come
+      // from the widget when drawing but not when measuring.
+      metrics.emplace(canvas.Font.resolve(viewport()->font()), viewport());
     }
     return *metrics;
   };
@@ -632,7 +649,7 @@ void TCustomChatConsole::LayoutLine(TMessageNode& line, bool paint, QPainter* pa
             run.Start = static_cast<int>(index);
             run.Color = color;
             run.Active = true;
-            runFont = canvas.Font;
+            runFont = canvas.Font.resolve(viewport()->font());
           }
         }
       }
@@ -951,6 +968,10 @@ void TCustomChatConsole::changeEvent(QEvent* event) {
   QAbstractScrollArea::changeEvent(event);
   if (event->type() == QEvent::PaletteChange) {
     viewport()->update();
+  } else if (event->type() == QEvent::FontChange) {
+    // The widget font fills in what the console fonts leave unset.
+    SizeCaches.clear();
+    InvalidateLayout();
   }
 }
 

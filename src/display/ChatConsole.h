@@ -171,6 +171,8 @@ private:
   struct TCachedRun {
     QString Text;
     QFont Font;
+    int Width = 0;
+    QFont DrawFont; // Font, spaced so that the run is exactly Width wide
     QStaticText Static;
     unsigned Generation = 0;
   };

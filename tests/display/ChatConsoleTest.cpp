@@ -344,6 +344,34 @@ TEST_F(ChatConsoleTest, TextIsDrawnInItsFontColourAndEveryOtherPixelIsBackground
   EXPECT_EQ(CountColor(image, kPaper, QRect(0, 0, 400, 100)), 400 * 100);
 }
 
+TEST_F(ChatConsoleTest, ALongRunKeepsTheSpaceBeforeTheNextRun) {
+  // Words of one colour are drawn as one string; the layout adds up each
+  // word's rounded width. The two must agree, or the run reaches into the
+  // space before the next one. A widget font of another size must not leak
+  // into the drawing either (the console draws with its own font).
+  Console->setFont(QFont(QStringLiteral("Tahoma"), 8));
+  Console->SetFont(TChatFont{QFont(), kInk});
+  Console->AddLine(QStringLiteral("Corwen: Hi Alira, are you coming to the "
+                                  "<font color=#FF0000>raid</font>"));
+  const QImage image = Grab();
+  int inkRight = -1;
+  int redLeft = image.width();
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (c.red() > 200 && c.green() < 80 && c.blue() < 80) {
+        redLeft = std::min(redLeft, x);
+      } else if (c.red() < 100 && c.green() < 100 && c.blue() < 100) {
+        inkRight = std::max(inkRight, x);
+      }
+    }
+  }
+  ASSERT_GE(inkRight, 0);
+  ASSERT_LT(redLeft, image.width());
+  EXPECT_GE(redLeft - inkRight, 2) << "the space before the red word is gone";
+  EXPECT_LE(redLeft - inkRight, 10) << "the words are measured in another font than drawn";
+}
+
 TEST_F(ChatConsoleTest, ParserErrorsLeaveTheConsoleUnchanged) {
   Console->AddLine(QStringLiteral("first"));
   EXPECT_THROW(Console->AddLine(QStringLiteral("<color nosuchcolour>x</color>")), TChatException);
