@@ -737,6 +737,8 @@ void TRtfReader::Build(QTextDocument& document) const {
   document.setUndoRedoEnabled(false);
   document.clear();
   QTextCursor cursor(&document);
+  // One edit block: the cursor does not lay out the text after every insertion.
+  cursor.beginEditBlock();
   for (const TRun& run : Runs) {
     if (run.ParagraphBreak) {
       cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
@@ -766,6 +768,7 @@ void TRtfReader::Build(QTextDocument& document) const {
     }
     cursor.insertText(run.Text, format);
   }
+  cursor.endEditBlock();
   document.setUndoRedoEnabled(undo);
   document.setModified(false);
 }
