@@ -23,7 +23,11 @@
 #include <QWidgetAction>
 
 #include "app/AboutBox.h"
+#include "app/ChatWiring.h"
 #include "app/ExceptionHandler.h"
+#include "app/FriendsTree.h"
+#include "app/GroupsTree.h"
+#include "app/InputLine.h"
 #include "common/Trace.h"
 // The display's colour values and the settings' colour codes each define
 // kSystemColorCount (31 in both); until they share one, the display headers
@@ -86,6 +90,8 @@ TMainForm::TMainForm(TOptions options, QWidget* parent)
   MainActions = std::make_unique<TMainActions>(this);
   BuildLayout();
   BuildMenus();
+  // The trees take over their views here; the group tree is the presenter's group panel.
+  Wiring = std::make_unique<TChatWiring>(*this, *FriendsTreeView, *GroupsTreeView);
 
   LogWriter = std::make_unique<TChatLogWriter>();
   TChatTextTransforms transforms;
@@ -93,10 +99,7 @@ TMainForm::TMainForm(TOptions options, QWidget* parent)
   transforms.EncodeChatText = [](const QString& text) { return EncodeChatText(text); };
   transforms.ReplaceLiterals = [this](QByteArrayView message, const TBlob* blob,
                                       const std::optional<QColor>& color) {
-    TReplaceLiteralsSettings settings;
-    settings.ParseEmoticons = UserSettings.ParseEmoticons;
-    settings.BackgroundColor = OutputMemo->Color();
-    return ReplaceLiterals(message, blob, color, settings);
+    return ReceivedToMarkup(message, blob, color);
   };
   transforms.StripColorCodes = [](const QString& text) { return StripColorCodes(text); };
   transforms.ColorToHex = [](const QColor& color) { return ColorToHex(color); };
@@ -105,7 +108,7 @@ TMainForm::TMainForm(TOptions options, QWidget* parent)
       [this](const QString& markup, bool parseUrls) {
         OutputMemo->AddLine(markup, nullptr, parseUrls);
       },
-      *LogWriter, static_cast<TGroupPanelView&>(*this));
+      *LogWriter, static_cast<TGroupPanelView&>(Wiring->Groups()));
   Logins = std::make_unique<TLoginManager>(*Chat, UserSettings, Prompt, this);
   ConnLifecycle = std::make_unique<TConnectionLifecycle>(
       static_cast<TConnectionLifecycle::TEngine&>(*this),
@@ -113,7 +116,16 @@ TMainForm::TMainForm(TOptions options, QWidget* parent)
       static_cast<TConnectionLifecycle::TCursor&>(*this), UserSettings, Prompt, this);
   WireActions();
   WireEngine();
+  Wiring->Wire();
   FormCreate();
+}
+
+QString TMainForm::ReceivedToMarkup(QByteArrayView message, const TBlob* blob,
+                                    const std::optional<QColor>& color) const {
+  TReplaceLiteralsSettings settings;
+  settings.ParseEmoticons = UserSettings.ParseEmoticons;
+  settings.BackgroundColor = OutputMemo->Color();
+  return ReplaceLiterals(message, blob, color, settings);
 }
 
 TMainForm::~TMainForm() {
@@ -183,7 +195,7 @@ void TMainForm::BuildLayout() {
   targetLayout->addWidget(TargetLabel);
   TargetPanel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
   TargetPanel->hide();
-  InputEdit = new QTextEdit(InputPanel);
+  InputEdit = new TInputEdit(InputPanel);
   InputEdit->setObjectName(QStringLiteral("InputEdit"));
   InputEdit->setFrameShape(QFrame::NoFrame);
   InputEdit->setAcceptRichText(true);
@@ -620,32 +632,12 @@ void TMainForm::EnableChatControls() {
 }
 
 void TMainForm::ClearGroupNodes() {
-  QTreeWidgetItem* publicGroups = GroupsTreeView->topLevelItem(0);
-  QTreeWidgetItem* privateGroups = GroupsTreeView->topLevelItem(1);
-  // Only a list of groups actually shown is saved: with none shown there is
-  // nothing known about them, and saving would wipe the stored mutes.
-  if (publicGroups->childCount() > 0 && !ConnLifecycle->CurrentChar.isEmpty() && Options.Registry) {
-    QStringList muted;
-    for (int i = 0; i < publicGroups->childCount(); ++i) {
-      QTreeWidgetItem* node = publicGroups->child(i);
-      if (node->data(0, Qt::UserRole).toInt() == static_cast<int>(TGroupNodeIcon::Muted)) {
-        muted.append(node->text(0));
-      }
-    }
-    SaveMutedChannels(*Options.Registry, ConnLifecycle->CurrentChar, muted);
-  }
-  GroupsTreeView->setUpdatesEnabled(false);
-  qDeleteAll(publicGroups->takeChildren());
-  qDeleteAll(privateGroups->takeChildren());
-  GroupsTreeView->setUpdatesEnabled(true);
+  // The tree saves the muted public groups of the character before it empties.
+  Wiring->Groups().ClearGroupNodes();
 }
 
 void TMainForm::ClearBuddyNodes() {
-  FriendsTreeView->setUpdatesEnabled(false);
-  for (int i = 0; i < 3; ++i) {
-    qDeleteAll(FriendsTreeView->topLevelItem(i)->takeChildren());
-  }
-  FriendsTreeView->setUpdatesEnabled(true);
+  Wiring->Friends().ClearBuddyNodes();
 }
 
 void TMainForm::SetCaption(const QString& caption) {
@@ -676,6 +668,10 @@ void TMainForm::SetLastCharacter(const QString& charName) {
   Logins->SetLastCharacter(UserSettings.LastUser, charName);
 }
 
+void TMainForm::LoadIgnoreList(const QString& charName) {
+  Wiring->LoadIgnoreList(charName);
+}
+
 void TMainForm::SetBusy(bool busy) {
   if (busy) {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -683,20 +679,6 @@ void TMainForm::SetBusy(bool busy) {
     QGuiApplication::restoreOverrideCursor();
   }
 }
-
-TGroupPanelNode* TMainForm::GetPublicGroupNode(const QString&) {
-  return nullptr;
-}
-
-bool TMainForm::HasPrivateGroupNode(const QString&) const {
-  return false;
-}
-
-bool TMainForm::IsPrivateGroupMuted(const QString&) const {
-  return true;
-}
-
-void TMainForm::RemovePrivateGroup(const QString&) {}
 
 QStringList TMainForm::ConsoleLines() const {
   QStringList lines;
@@ -812,6 +794,7 @@ void TMainForm::FormCreate() {
   }
   // 9. The colour menu's Default is the input line's font colour.
   ColorMenu->SetDefaultColor(ColorFromCode(UserSettings.InputEditFont.Color, palette()));
+  InputEdit->DefaultColor = ColorMenu->DefaultColor();
   // 10.
   ClientTagText = FormatClientTag(QStringLiteral(TESSRA_VERSION));
   // 11.
@@ -865,13 +848,15 @@ void TMainForm::FormDestroy() {
   }
   Destroyed = true;
   TraceApp(QStringLiteral("MainForm.FormDestroy"));
-  // 1. The game's ignore list file is saved by the ignore list.
+  // 1. The game's ignore list file of the last character.
+  Wiring->SaveIgnoreList();
   // 2. Nothing the engine does from here on may reach the window.
   Chat->OnConnect = nullptr;
   Chat->OnLogin = nullptr;
   Chat->OnLoginError = nullptr;
   Chat->OnDisconnect = nullptr;
   Chat->OnError = nullptr;
+  Wiring->Unwire();
   Chat->Abort();
   Chat->Disconnect();
   // 3.

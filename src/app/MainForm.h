@@ -2,6 +2,10 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
+
+#include <QByteArrayView>
+#include <QColor>
 
 #include <QMainWindow>
 #include <QString>
@@ -10,7 +14,7 @@
 #include "app/ChatLogWriter.h"
 #include "app/ChatPresenter.h"
 #include "app/ConnectionLifecycle.h"
-#include "app/GroupPanelView.h"
+#include "app/InputLine.h"
 #include "app/MainActions.h"
 #include "engine/VeyraChat.h"
 #include "settings/LoginManager.h"
@@ -32,7 +36,9 @@ class QTreeWidgetItem;
 
 namespace tessra {
 
+class TBlob;
 class TChatConsole;
+class TChatWiring;
 class TColorMenu;
 class TFormSaver;
 
@@ -44,8 +50,7 @@ class TFormSaver;
 class TMainForm : public QMainWindow,
                   private TConnectionLifecycle::TEngine,
                   private TConnectionLifecycle::TView,
-                  private TConnectionLifecycle::TCursor,
-                  private TGroupPanelView {
+                  private TConnectionLifecycle::TCursor {
 public:
   struct TOptions {
     // The settings store; the window reads it once when created and writes
@@ -92,7 +97,10 @@ public:
   TMainActions& Actions() { return *MainActions; }
   TSettings& Settings() { return UserSettings; }
   TChatConsole* Console() const { return OutputMemo; }
-  QTextEdit* Input() const { return InputEdit; }
+  TInputEdit* Input() const { return InputEdit; }
+  // The chatting parts: the trees, their menus, the message target, the slash commands and
+  // the ignore list.
+  TChatWiring& Chatting() const { return *Wiring; }
   QTreeWidget* FriendsTree() const { return FriendsTreeView; }
   QTreeWidget* GroupsTree() const { return GroupsTreeView; }
   QToolBar* ToolBar() const { return StandardBar; }
@@ -122,6 +130,12 @@ protected:
   void closeEvent(QCloseEvent* e) override;
 
 private:
+  // The chatting parts reach the window's own parts directly.
+  friend class TChatWiring;
+
+  // Received text as console mark-up, with the window's own settings.
+  QString ReceivedToMarkup(QByteArrayView message, const TBlob* blob,
+                           const std::optional<QColor>& color) const;
   void FormCreate();
   void FormDestroy();
   void BuildLayout();
@@ -151,18 +165,10 @@ private:
   bool SelectCharacter(QString& charName) override;
   void LoadMutedChannels(const QString& charName) override;
   void SetLastCharacter(const QString& charName) override;
+  void LoadIgnoreList(const QString& charName) override;
 
   // TConnectionLifecycle::TCursor
   void SetBusy(bool busy) override;
-
-  // TGroupPanelView: the panel's nodes come with the buddy and group
-  // panels; until then there are no group nodes to show.
-  void BeginGroupUpdate() override {}
-  void EndGroupUpdate() override {}
-  TGroupPanelNode* GetPublicGroupNode(const QString& groupName) override;
-  bool HasPrivateGroupNode(const QString& groupName) const override;
-  bool IsPrivateGroupMuted(const QString& groupName) const override;
-  void RemovePrivateGroup(const QString& groupName) override;
 
   TOptions Options;
   TPrompt& Prompt;
@@ -179,6 +185,7 @@ private:
   std::unique_ptr<TChatPresenter> ChatPresenter;
   std::unique_ptr<TLoginManager> Logins;
   std::unique_ptr<TConnectionLifecycle> ConnLifecycle;
+  std::unique_ptr<TChatWiring> Wiring;
   TFormSaver* PlacementSaver = nullptr;
 
   QToolBar* StandardBar = nullptr;
@@ -196,7 +203,7 @@ private:
   QWidget* InputPanel = nullptr;
   QWidget* TargetPanel = nullptr;
   QLabel* TargetLabel = nullptr;
-  QTextEdit* InputEdit = nullptr;
+  TInputEdit* InputEdit = nullptr;
   QListWidget* RefListView = nullptr;
   QLabel* StatusPanels[3] = {nullptr, nullptr, nullptr};
   QMenu* ToolbarsMenu = nullptr;

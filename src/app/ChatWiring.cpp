@@ -1,0 +1,302 @@
+#include "ChatWiring.h"
+
+#include <QFileDialog>
+#include <QTreeWidget>
+#include <QWheelEvent>
+
+#include "app/ChatPresenter.h"
+#include "app/ConnectionLifecycle.h"
+#include "app/FriendsTree.h"
+#include "app/GroupsTree.h"
+#include "app/InputLine.h"
+#include "app/MainActions.h"
+#include "app/MainForm.h"
+#include "app/PopupMenus.h"
+#include "app/TreeIcons.h"
+#include "engine/VeyraChat.h"
+// The display's colour values and the settings' colour codes each define kSystemColorCount;
+// the display headers see theirs under another name in this file.
+#define kSystemColorCount kDisplaySystemColorCount
+#include "display/ChatConsole.h"
+#include "display/ChatTextCodec.h"
+#include "display/ColorMenu.h"
+#include "display/RichTextTransforms.h"
+#include "display/TextTransforms.h"
+#undef kSystemColorCount
+#include "settings/SettingsStore.h"
+
+namespace tessra {
+
+namespace {
+
+TBytes ToBytes(const QByteArray& bytes) {
+  return TBytes(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+TBytes NameBytes(const QString& name) {
+  return ToBytes(EncodeChatText(name));
+}
+
+} // namespace
+
+TChatWiring::TChatWiring(TMainForm& form, QTreeWidget& friendsView, QTreeWidget& groupsView)
+    : Form(form), Chat(*form.Chat), Icons(std::make_unique<TTreeIcons>()),
+      FriendsPanel(std::make_unique<TFriendsTree>(friendsView, *Icons)),
+      GroupsPanel(std::make_unique<TGroupsTree>(groupsView, *Icons, *form.Chat, form.Prompt)),
+      PopupMenus(std::make_unique<TPopupMenus>(*form.MainActions, *form.Chat, *FriendsPanel,
+                                               *GroupsPanel)),
+      MessageTarget(static_cast<TMessageTarget::THost&>(*this)),
+      CommandLine(static_cast<TCommandProcessor::THost&>(*this)),
+      EngineNames(std::make_unique<TIgnoreList::TEngineNames>(*form.Chat)),
+      Ignored(std::make_unique<TIgnoreList>(*FriendsPanel, *EngineNames,
+                                            [this](const QString& t) { Form.AddSystemLine(t); })) {}
+
+TChatWiring::~TChatWiring() = default;
+
+void TChatWiring::Wire() {
+  TChatPresenter& presenter = *Form.ChatPresenter;
+  const auto currentChar = [this] { return Form.ConnLifecycle->CurrentChar; };
+  presenter.IsIgnored = [this](const QString& name) { return Ignored->IsIgnored(name); };
+
+  // Every query of the panels and menus goes through the message target.
+  FriendsPanel->QueryChar = [this](const QString& name) { MessageTarget.QueryChar(name); };
+  GroupsPanel->CurrentChar = currentChar;
+  GroupsPanel->MutedChannels = [this] { return Form.MutedChannelList; };
+  GroupsPanel->SaveMutedChannels = [this](const QStringList& channels) {
+    const QString charName = Form.ConnLifecycle->CurrentChar;
+    if (!charName.isEmpty() && Form.Options.Registry) {
+      tessra::SaveMutedChannels(*Form.Options.Registry, charName, channels);
+    }
+  };
+  GroupsPanel->AddPrivateLeaveLine = [this](const QString& group, const QString& name) {
+    Form.ChatPresenter->AddPrivateLeaveLine(group, name);
+  };
+  GroupsPanel->QueryPublic = [this](const QString& name) { MessageTarget.QueryPublic(name); };
+  GroupsPanel->QueryPrivate = [this](const QString& name) { MessageTarget.QueryPrivate(name); };
+  GroupsPanel->IsPrivateTarget = [this](const QString& name) {
+    return MessageTarget.TargetType() == TTargetType::ttPrivate &&
+           MessageTarget.TargetName().compare(name, Qt::CaseInsensitive) == 0;
+  };
+  GroupsPanel->ClearTarget = [this] {
+    MessageTarget.PrivateGroupRemoved(MessageTarget.TargetName());
+  };
+
+  PopupMenus->CurrentChar = currentChar;
+  // The whois look-up comes later; the entry does nothing until then.
+  PopupMenus->Whois = [](const QString&) {};
+  PopupMenus->QueryChar = [this](const QString& name) { MessageTarget.QueryChar(name); };
+  PopupMenus->Query = [this](const QString& name) { MessageTarget.Query(name); };
+  PopupMenus->ConsoleMouseLeave = [this] { Form.OutputMemo->MouseLeave(); };
+
+  TVeyraChat& c = Chat;
+  c.OnFriendAdd = [this](TVeyraChat& s, const TFriendInfo& f) {
+    FriendsPanel->VeyraChatFriendAdd(s, f);
+  };
+  c.OnFriendRemove = [this](TVeyraChat& s, const TFriendInfo& f) {
+    FriendsPanel->VeyraChatFriendRemove(s, f);
+  };
+  c.OnFriendStatusChange = [this](TVeyraChat& s, const TFriendInfo& f) {
+    FriendsPanel->VeyraChatFriendStatusChange(s, f);
+  };
+  c.OnPrivateGroupInvite = [this](TVeyraChat& s, const TBytes& g) {
+    GroupsPanel->VeyraChatPrivateGroupInvite(s, g);
+  };
+
+  TInputEdit& input = *Form.InputEdit;
+  input.ToMarkup = [this](TInputEdit& sender) {
+    return RichTextToMarkup(*sender.document(), Form.ColorMenu->DefaultColor(), nullptr);
+  };
+  input.OnCommand = [this](TInputEdit&, const QString& markup) {
+    CommandLine.ExecuteCommand(markup);
+  };
+  input.OnMessage = [this](TInputEdit&, const QString& markup) { MessageTarget.Send(markup); };
+  input.OnTypingColorReset = [this](TInputEdit&, const QColor& color) {
+    Form.ColorMenu->SetInputColor(color);
+  };
+
+  TMainActions& a = *Form.MainActions;
+  connect(a.IgnoreAction, &QAction::triggered, this,
+          [this] { PopupMenus->PopupChar = Ignored->Ignore(PopupMenus->PopupChar); });
+  connect(a.UnIgnoreAction, &QAction::triggered, this,
+          [this] { PopupMenus->PopupChar = Ignored->Unignore(PopupMenus->PopupChar); });
+  connect(a.MergeIgnorelistAction, &QAction::triggered, this, [this] {
+    const QString folder = BrowseIgnoreFolder(QStringLiteral("Merge Ignore List"));
+    if (!folder.isEmpty()) {
+      Ignored->LoadIgnoreList(JoinIgnorePath(folder, QStringLiteral("IgnoreList.bin")));
+    }
+  });
+  connect(a.ExportIgnorelistAction, &QAction::triggered, this, [this] {
+    const QString folder = BrowseIgnoreFolder(QStringLiteral("Export Ignore List"));
+    if (!folder.isEmpty()) {
+      Ignored->SaveIgnoreList(JoinIgnorePath(folder, QStringLiteral("IgnoreList.bin")));
+    }
+  });
+
+  // The wheel over the console scrolls it by the console's own step.
+  Form.OutputMemo->viewport()->installEventFilter(this);
+}
+
+void TChatWiring::Unwire() {
+  Chat.OnFriendAdd = nullptr;
+  Chat.OnFriendRemove = nullptr;
+  Chat.OnFriendStatusChange = nullptr;
+  Chat.OnPrivateGroupInvite = nullptr;
+  Form.OutputMemo->viewport()->removeEventFilter(this);
+  TInputEdit& input = *Form.InputEdit;
+  input.ToMarkup = nullptr;
+  input.OnCommand = nullptr;
+  input.OnMessage = nullptr;
+  input.OnTypingColorReset = nullptr;
+}
+
+bool TChatWiring::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Form.OutputMemo->viewport() && event->type() == QEvent::Wheel) {
+    const auto* wheel = static_cast<QWheelEvent*>(event);
+    const QPoint globalPos = wheel->globalPosition().toPoint();
+    if (wheel->angleDelta().y() > 0) {
+      FormMouseWheelUp(*Form.OutputMemo, globalPos);
+    } else if (wheel->angleDelta().y() < 0) {
+      FormMouseWheelDown(*Form.OutputMemo, globalPos);
+    }
+    return true;
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+TIgnoreFileSettings TChatWiring::IgnoreFileSettings() const {
+  const TSettings& s = Form.UserSettings;
+  TIgnoreFileSettings settings;
+  settings.IgnoreMode = s.IgnoreMode;
+  settings.VeyraDirectory = s.VeyraDirectory;
+  settings.IgnoreAllFolder = s.IgnoreAllFolder;
+  return settings;
+}
+
+QString TChatWiring::BrowseIgnoreFolder(const QString& caption) const {
+  QFileDialog dialog(&Form, caption, Form.UserSettings.VeyraDirectory);
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly, true);
+  if (Form.Prompt.ExecDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    return QString();
+  }
+  return dialog.selectedFiles().constFirst();
+}
+
+void TChatWiring::LoadIgnoreList(const QString& charName) {
+  if (Chat.State() != TChatState::csLoggedIn || !Form.UserSettings.IgnoreList) {
+    return;
+  }
+  Ignored->LoadForCharacter(IgnoreFileSettings(), Form.UserSettings.LastUser, charName);
+}
+
+void TChatWiring::SaveIgnoreList() {
+  if (Chat.State() != TChatState::csLoggedIn || !Form.UserSettings.IgnoreList) {
+    return;
+  }
+  const QString account = Form.UserSettings.LastUser;
+  const QString charName = Form.Logins->GetLastCharacter(account);
+  // Runs while the window is destroyed: a failure is a line, never an escaping exception.
+  try {
+    Ignored->SaveForCharacter(IgnoreFileSettings(), account, charName);
+  } catch (const std::exception& e) {
+    Form.AddErrorLine(QString::fromUtf8(e.what()));
+  }
+}
+
+// ----------------------------------------------------------- message target
+
+void TChatWiring::SetTarget(const QString& caption) {
+  Form.SetTarget(caption);
+}
+
+void TChatWiring::FocusInput() {
+  Form.InputEdit->setFocus();
+}
+
+bool TChatWiring::HasPublicGroup(const QString& name) const {
+  return Chat.GroupList().IndexOf(NameBytes(name)) >= 0;
+}
+
+bool TChatWiring::HasPrivateGroup(const QString& name) const {
+  return GroupsPanel->FindPrivateNode(name) != nullptr;
+}
+
+void TChatWiring::ListenGroup(const QString& name) {
+  GroupsPanel->ListenGroup(name);
+}
+
+void TChatWiring::SendComposed(const QString& text,
+                               const std::function<void(const QByteArray&)>& send) {
+  const QString prefix = Form.UserSettings.NewSignMessages ? Form.ClientTagText : QString();
+  send(ComposeOutgoingMessage(prefix, text));
+}
+
+void TChatWiring::SendTell(const QString& name, const QString& text) {
+  SendComposed(text,
+               [&](const QByteArray& bytes) { Chat.SendTell(NameBytes(name), ToBytes(bytes)); });
+  // The echo shows the tell as it was sent, without the client tag.
+  Form.ChatPresenter->AddSentTellLine(name, PrepareOutgoingText(text), nullptr);
+}
+
+void TChatWiring::SendPublic(const QString& groupName, const QString& text) {
+  SendComposed(text, [&](const QByteArray& bytes) {
+    Chat.SendGroup2(NameBytes(groupName), ToBytes(bytes));
+  });
+}
+
+void TChatWiring::SendPrivate(const QString& groupName, const QString& text) {
+  SendComposed(text, [&](const QByteArray& bytes) {
+    Chat.PrivateGroupMessage(NameBytes(groupName), ToBytes(bytes));
+  });
+}
+
+void TChatWiring::AddSystemLine(const QString& text) {
+  Form.AddSystemLine(text);
+}
+
+// --------------------------------------------------------------- commands
+
+QString TChatWiring::ReplaceLiterals(const QString& text) {
+  return Form.ReceivedToMarkup(EncodeChatText(text), nullptr, std::nullopt);
+}
+
+QString TChatWiring::LastTellSender() const {
+  return Form.ChatPresenter->LastTellSender();
+}
+
+QString TChatWiring::CurrentChar() const {
+  return Form.ConnLifecycle->CurrentChar;
+}
+
+void TChatWiring::AddFRiend(const QString& name, bool accepted) {
+  Chat.AddFRiend(NameBytes(name), accepted);
+}
+
+void TChatWiring::RemoveFriend(const QString& name) {
+  Chat.RemoveFriend(NameBytes(name));
+}
+
+void TChatWiring::Query(const QString& name) {
+  MessageTarget.Query(name);
+}
+
+// The whois look-up and the away mode come later; until then these commands do nothing.
+void TChatWiring::Whois(const QString&) {}
+
+void TChatWiring::SetAway(const QString&) {}
+
+void TChatWiring::SetBack() {}
+
+void TChatWiring::ClearConsole() {
+  Form.OutputMemo->Clear();
+}
+
+void TChatWiring::Ignore(const QString& name) {
+  PopupMenus->PopupChar = Ignored->Ignore(name);
+}
+
+void TChatWiring::Unignore(const QString& name) {
+  PopupMenus->PopupChar = Ignored->Unignore(name);
+}
+
+} // namespace tessra

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QObject>
+#include <QString>
+
+#include "app/CommandProcessor.h"
+#include "app/MessageTarget.h"
+#include "settings/IgnoreList.h"
+
+class QTreeWidget;
+
+namespace tessra {
+
+class TFriendsTree;
+class TGroupsTree;
+class TInputEdit;
+class TMainForm;
+class TPopupMenus;
+class TTreeIcons;
+class TVeyraChat;
+
+// The chatting parts of the main window and how they are tied to it: the buddy and group
+// trees with their popup menus, the message target of the input line, the slash commands and
+// the ignore list. The window creates it once its widgets and engine exist and keeps it until
+// it is destroyed.
+class TChatWiring : public QObject,
+                    private TMessageTarget::THost,
+                    private TCommandProcessor::THost {
+public:
+  TChatWiring(TMainForm& form, QTreeWidget& friendsView, QTreeWidget& groupsView);
+  ~TChatWiring() override;
+  TChatWiring(const TChatWiring&) = delete;
+  TChatWiring& operator=(const TChatWiring&) = delete;
+
+  // Ties the parts to the engine, the input line, the presenter and the actions; run once the
+  // window's presenter exists.
+  void Wire();
+  // Cuts every engine event that reaches the trees (the window is going).
+  void Unwire();
+
+  TFriendsTree& Friends() const { return *FriendsPanel; }
+  TGroupsTree& Groups() const { return *GroupsPanel; }
+  TPopupMenus& Menus() const { return *PopupMenus; }
+  TMessageTarget& Target() { return MessageTarget; }
+  TCommandProcessor& Commands() { return CommandLine; }
+  TIgnoreList& IgnoreList() const { return *Ignored; }
+
+  // The ignore list file of a character, read at login and written at the end.
+  void LoadIgnoreList(const QString& charName);
+  void SaveIgnoreList();
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  TIgnoreFileSettings IgnoreFileSettings() const;
+  QString BrowseIgnoreFolder(const QString& caption) const;
+  void SendComposed(const QString& text, const std::function<void(const QByteArray&)>& send);
+
+  // TMessageTarget::THost
+  void SetTarget(const QString& caption) override;
+  void FocusInput() override;
+  bool HasPublicGroup(const QString& name) const override;
+  bool HasPrivateGroup(const QString& name) const override;
+  void ListenGroup(const QString& name) override;
+  void SendTell(const QString& name, const QString& text) override;
+  void SendPublic(const QString& groupName, const QString& text) override;
+  void SendPrivate(const QString& groupName, const QString& text) override;
+  void AddSystemLine(const QString& text) override;
+
+  // TCommandProcessor::THost
+  QString ReplaceLiterals(const QString& text) override;
+  QString LastTellSender() const override;
+  QString CurrentChar() const override;
+  void AddFRiend(const QString& name, bool accepted) override;
+  void RemoveFriend(const QString& name) override;
+  void Query(const QString& name) override;
+  void Whois(const QString& name) override;
+  void SetAway(const QString& line) override;
+  void SetBack() override;
+  void ClearConsole() override;
+  void Ignore(const QString& name) override;
+  void Unignore(const QString& name) override;
+
+  TMainForm& Form;
+  TVeyraChat& Chat;
+  std::unique_ptr<TTreeIcons> Icons;
+  std::unique_ptr<TFriendsTree> FriendsPanel;
+  std::unique_ptr<TGroupsTree> GroupsPanel;
+  std::unique_ptr<TPopupMenus> PopupMenus;
+  TMessageTarget MessageTarget;
+  TCommandProcessor CommandLine;
+  std::unique_ptr<TIgnoreList::TNames> EngineNames;
+  std::unique_ptr<TIgnoreList> Ignored;
+};
+
+} // namespace tessra

@@ -1,0 +1,257 @@
+// The real main window, offscreen, chatting against the reference chat server on loopback: the
+// input line's commands and messages reaching another client, the buddy and group trees filled
+// by the engine, received group messages and the ignore list dropping a tell.
+
+#include <memory>
+#include <vector>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+#include "app/ChatWiring.h"
+#include "app/FriendsTree.h"
+#include "app/GroupsTree.h"
+#include "app/InputLine.h"
+#include "app/MainForm.h"
+#include "engine/BigInt.h"
+#include "server/ChatServer.h"
+#include "settings/CharSelForm.h"
+#include "settings/FileRegistry.h"
+#include "settings/LoginForm.h"
+#include "settings/ScriptedPrompt.h"
+#include "settings/SettingsStore.h"
+
+namespace tessra {
+namespace {
+
+void EnsureApplication() {
+  if (QCoreApplication::instance() == nullptr) {
+    static int argc = 1;
+    static char name[] = "app_tests";
+    static char* argv[] = {name, nullptr};
+    static const std::unique_ptr<QApplication> app = std::make_unique<QApplication>(argc, argv);
+  }
+}
+
+constexpr char kConfig[] = R"json({
+  "maxBytesPerSecond": 0,
+  "accounts": [
+    {"name": "acct", "password": "pw", "characters": [{"name": "Alda", "id": 102}]},
+    {"name": "corwen", "password": "pw", "characters": [{"name": "Corwen", "id": 301}]}
+  ],
+  "groups": [{"id": "0A00000001", "name": "General", "members": ["*"]},
+             {"id": "0A00000002", "name": "Trade Shopping 1", "members": ["*"]}],
+  "buddies": {"Alda": ["Corwen"]}
+})json";
+
+QString Text(const TBytes& bytes) {
+  return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+QStringList Children(const QTreeWidgetItem& parent) {
+  QStringList texts;
+  for (int i = 0; i < parent.childCount(); ++i) {
+    texts.append(parent.child(i)->text(0));
+  }
+  return texts;
+}
+
+// Corwen: a headless client that records what reaches him.
+struct TPeer {
+  TPeer(const std::string& keyHex, quint16 port)
+      : Local(QStringLiteral("Local"), QString(), port, QStringLiteral("127.0.0.1")) {
+    Chat.Dimension = &Local;
+    Chat.ServerValueHex = keyHex;
+    Chat.UserName = "corwen";
+    Chat.Password = "pw";
+    Chat.OnConnect = [](TVeyraChat& chat) { chat.Login2("Corwen"); };
+    Chat.OnLogin = [this](TVeyraChat&) { LoggedIn = true; };
+    Chat.OnPrivateMessage = [this](TVeyraChat&, const TBytes& name, const TBytes& message,
+                                   const TBlob*) {
+      Tells.append(Text(name) + ": " + Text(message));
+    };
+    Chat.OnGroupMessage = [this](TVeyraChat&, int, const TBytes& name, const TBytes& message,
+                                 const TBlob*) {
+      Groups.append(Text(name) + ": " + Text(message));
+    };
+    Chat.Connect();
+  }
+
+  TDimensionInfo Local;
+  TVeyraChat Chat;
+  bool LoggedIn = false;
+  QStringList Tells;
+  QStringList Groups;
+};
+
+class MainFormChatTest : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() { EnsureApplication(); }
+
+  MainFormChatTest() {
+    Server = std::make_unique<TChatServer>(ParseServerConfig(QByteArray(kConfig)),
+                                           TBigInt::FromHex("0123456789abcdef0fedcba987654321"));
+    EXPECT_TRUE(Server->Listen(QHostAddress::LocalHost, 0)) << Server->ErrorString().toStdString();
+    TFileRegistry registry(Dir.filePath(QStringLiteral("settings.json")));
+    registry.Load();
+    registry.OpenKey(kSettingsKey, true)->WriteInteger(QStringLiteral("OnStartup"), 0);
+    auto local = registry.OpenKey(kDimensionsKey + QStringLiteral("\\Local"), true);
+    local->WriteString(QStringLiteral("Host"), QStringLiteral("127.0.0.1"));
+    local->WriteInteger(QStringLiteral("Port"), Server->ServerPort());
+  }
+
+  ~MainFormChatTest() override {
+    Corwen.reset();
+    Form.reset();
+    Server.reset();
+  }
+
+  // Runs the event loop and both engines' send pacing until the condition holds.
+  bool Pump(const std::function<bool()>& condition, int timeoutMs = 10000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+      if (timer.elapsed() > timeoutMs) {
+        return false;
+      }
+      for (TVeyraChat* engine :
+           {Form ? &Form->VeyraChat() : nullptr, Corwen ? &Corwen->Chat : nullptr}) {
+        if (engine != nullptr && engine->State() == TChatState::csLoggedIn) {
+          engine->TimerEvent();
+        }
+      }
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+  }
+
+  // Opens the window, logs in as Alda through the dialogs and brings Corwen online; done when
+  // both public groups are shown.
+  void LogIn() {
+    auto registry = std::make_unique<TFileRegistry>(Dir.filePath(QStringLiteral("settings.json")));
+    registry->Load();
+    TMainForm::TOptions options;
+    options.Registry = std::move(registry);
+    options.Prompt = &Prompt;
+    options.ServerKeyHex = Server->ServerKeyHex();
+    options.KeepConsoleText = true;
+    options.SavePlacement = false;
+    Form = std::make_unique<TMainForm>(std::move(options));
+    Form->show();
+    Form->FormActivate();
+    const int index = Form->VeyraChat().DimensionList().IndexOfName(QStringLiteral("Local"));
+    Prompt.Dialogs.push_back([index](QDialog& dialog) {
+      auto& login = dynamic_cast<TLoginForm&>(dialog);
+      login.UserNameBox()->setEditText(QStringLiteral("acct"));
+      login.PasswordEdit()->setText(QStringLiteral("pw"));
+      login.DimensionBox()->setCurrentIndex(index);
+      login.accept();
+    });
+    Prompt.Dialogs.push_back([](QDialog& dialog) {
+      auto& select = dynamic_cast<TCharSelForm&>(dialog);
+      select.CharacterBox()->setEditText(QStringLiteral("Alda"));
+      select.accept();
+    });
+    Form->Actions().ConnectAction->trigger();
+    ASSERT_TRUE(Pump([this] {
+      return Form->VeyraChat().State() == TChatState::csLoggedIn &&
+             Form->Chatting().Groups().PublicNode()->childCount() == 2;
+    }));
+    Corwen = std::make_unique<TPeer>(Server->ServerKeyHex(), Server->ServerPort());
+    ASSERT_TRUE(Pump([this] { return Corwen->LoggedIn; }));
+  }
+
+  // Types a line into the input line and presses Enter.
+  void Type(const QString& line) {
+    TInputEdit* input = Form->Input();
+    input->setFocus();
+    QTest::keyClicks(input, line);
+    QTest::keyClick(input, Qt::Key_Return);
+  }
+
+  // Lines holding the fragment, with the mark-up's tags taken out of each line.
+  int CountLines(const QString& fragment) const {
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    int n = 0;
+    for (QString line : Form->ConsoleLines()) {
+      n += line.remove(tag).contains(fragment) ? 1 : 0;
+    }
+    return n;
+  }
+
+  QTemporaryDir Dir;
+  TScriptedPrompt Prompt;
+  std::unique_ptr<TChatServer> Server;
+  std::unique_ptr<TMainForm> Form;
+  std::unique_ptr<TPeer> Corwen;
+};
+
+TEST_F(MainFormChatTest, TellTypedInTheInputLineReachesTheOtherClientAndIsEchoed) {
+  LogIn();
+  Type(QStringLiteral("/tell Corwen hello"));
+  ASSERT_TRUE(Pump([this] { return !Corwen->Tells.isEmpty(); }));
+  EXPECT_EQ(Corwen->Tells, QStringList{QStringLiteral("Alda: hello")});
+  EXPECT_EQ(CountLines(QStringLiteral("To [Corwen]: hello")), 1)
+      << Form->ConsoleLines().join('\n').toStdString();
+  // The command went into the history and left the line empty.
+  EXPECT_TRUE(Form->Input()->toPlainText().isEmpty());
+
+  // A plain line goes to the target a query chose.
+  Type(QStringLiteral("/query General"));
+  Type(QStringLiteral("anyone trading?"));
+  ASSERT_TRUE(Pump([this] { return !Corwen->Groups.isEmpty(); }));
+  EXPECT_EQ(Corwen->Groups, QStringList{QStringLiteral("Alda: anyone trading?")});
+}
+
+TEST_F(MainFormChatTest, TreesShowTheBuddyAndTheGroupsAndAReceivedGroupMessageIsShown) {
+  LogIn();
+  TFriendsTree& friends = Form->Chatting().Friends();
+  ASSERT_TRUE(Pump([&] { return Children(*friends.OnlineNode()) == QStringList{"Corwen"}; }));
+  EXPECT_EQ(friends.OfflineNode()->childCount(), 0);
+  EXPECT_EQ(Children(*Form->Chatting().Groups().PublicNode()),
+            (QStringList{QStringLiteral("General"), QStringLiteral("Trade Shopping 1")}));
+
+  Corwen->Chat.SendGroup2("General", "selling a sword");
+  ASSERT_TRUE(Pump([this] { return CountLines(QStringLiteral("selling a sword")) == 1; }));
+
+  // Corwen goes offline: the buddy moves to the other branch.
+  Corwen->Chat.Disconnect();
+  ASSERT_TRUE(Pump([&] { return Children(*friends.OfflineNode()) == QStringList{"Corwen"}; }));
+  EXPECT_EQ(friends.OnlineNode()->childCount(), 0);
+}
+
+TEST_F(MainFormChatTest, IgnoredCharactersTellsAreDropped) {
+  LogIn();
+  Type(QStringLiteral("/ignore corwen"));
+  TFriendsTree& friends = Form->Chatting().Friends();
+  EXPECT_EQ(Children(*friends.IgnoringNode()), QStringList{QStringLiteral("Corwen")});
+  EXPECT_TRUE(Form->Presenter().IsIgnored(QStringLiteral("Corwen")));
+
+  // The window's own handlers still run; the count says when the engine has had the tell.
+  TVeyraChat& chat = Form->VeyraChat();
+  int arrived = 0;
+  auto shown = chat.OnPrivateMessage;
+  chat.OnPrivateMessage = [&](TVeyraChat& s, const TBytes& n, const TBytes& m, const TBlob* b) {
+    ++arrived;
+    shown(s, n, m, b);
+  };
+  Corwen->Chat.SendTell("Alda", "can you hear me");
+  ASSERT_TRUE(Pump([&] { return arrived == 1; }));
+  EXPECT_EQ(CountLines(QStringLiteral("can you hear me")), 0);
+
+  Type(QStringLiteral("/unignore Corwen"));
+  EXPECT_TRUE(friends.IgnoringNode()->childCount() == 0);
+  Corwen->Chat.SendTell("Alda", "now you can");
+  ASSERT_TRUE(Pump([this] { return CountLines(QStringLiteral("now you can")) == 1; }));
+}
+
+} // namespace
+} // namespace tessra
