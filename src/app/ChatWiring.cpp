@@ -1,6 +1,7 @@
 #include "ChatWiring.h"
 
 #include <QFileDialog>
+#include <QTextEdit>
 #include <QTreeWidget>
 #include <QWheelEvent>
 
@@ -20,8 +21,11 @@
 #include "display/ChatConsole.h"
 #include "display/ChatTextCodec.h"
 #include "display/ColorMenu.h"
+#include "display/LinkDispatcher.h"
+#include "display/References.h"
 #include "display/RichTextTransforms.h"
 #include "display/TextTransforms.h"
+#include "display/VoicePlayer.h"
 #undef kSystemColorCount
 #include "settings/SettingsStore.h"
 
@@ -49,7 +53,14 @@ TChatWiring::TChatWiring(TMainForm& form, QTreeWidget& friendsView, QTreeWidget&
       CommandLine(static_cast<TCommandProcessor::THost&>(*this)),
       EngineNames(std::make_unique<TIgnoreList::TEngineNames>(*form.Chat)),
       Ignored(std::make_unique<TIgnoreList>(*FriendsPanel, *EngineNames,
-                                            [this](const QString& t) { Form.AddSystemLine(t); })) {}
+                                            [this](const QString& t) { Form.AddSystemLine(t); })),
+      BlobStore(form.OutputMemo->Limit()), Request(Ticks),
+      // No sound output yet: voice blobs are looked up (and a missing file reported) only.
+      Voice(std::make_unique<TVoicePlayer>(nullptr)),
+      ReferenceParsers(std::make_unique<TReferences>(BlobStore, Request, Voice.get())),
+      LinkDispatcher(std::make_unique<TLinkDispatcher>(BlobStore, SafeUrls)) {
+  SafeUrls.Opener = TSafeUrl::DesktopOpener();
+}
 
 TChatWiring::~TChatWiring() = default;
 
@@ -132,6 +143,58 @@ void TChatWiring::Wire() {
     }
   });
 
+  // References and link clicks. A private message's sender is known to the reference steps
+  // while its text is converted.
+  auto showPrivate = c.OnPrivateMessage;
+  c.OnPrivateMessage = [this, showPrivate](TVeyraChat& s, const TBytes& n, const TBytes& m,
+                                           const TBlob* b) {
+    struct TSenderScope {
+      TReferences& Refs;
+      ~TSenderScope() { Refs.MessageSender.clear(); }
+    } scope{*ReferenceParsers};
+    ReferenceParsers->MessageSender =
+        DecodeChatText(QByteArrayView(n.data(), static_cast<qsizetype>(n.size())));
+    if (showPrivate) {
+      showPrivate(s, n, m, b);
+    }
+  };
+  ReferenceParsers->OnShowTextReference = [this](TReferences*, const TTextBlob& blob) {
+    LinkDispatcher->ShowTextReference(blob);
+  };
+  SafeUrls.OnRefused = [this](TSafeUrl*, const QString& line) { Form.AddErrorLine(line); };
+  Voice->PlaySounds = [this] { return Form.UserSettings.PlaySounds; };
+  Voice->VeyraDirectory = [this] { return Form.UserSettings.VeyraDirectory; };
+  Voice->OnErrorLine = [this](TVoicePlayer*, const QString& line) { Form.AddErrorLine(line); };
+  TLinkActions& links = LinkDispatcher->Actions;
+  links.QueryChar = [this](const QString& name) { MessageTarget.QueryChar(name); };
+  links.QueryPublic = [this](const QString& name) { MessageTarget.QueryPublic(name); };
+  links.QueryPrivate = [this](const QString& name) { MessageTarget.QueryPrivate(name); };
+  links.ShowCharPopup = [this](const QString& name, const QPoint& at) {
+    PopupMenus->ShowCharPopup(name, at);
+  };
+  links.SetPopupCharGroup = [this](const QString& group) { PopupMenus->PopupCharGroup = group; };
+  links.ShowPrivCharPopup = [this](const QString& name, const QPoint& at) {
+    PopupMenus->ShowPrivCharPopup(name, at);
+  };
+  links.ShowPublicPopup = [this](const QString& group, const QPoint& at) {
+    PopupMenus->ShowPublicPopup(group, at);
+  };
+  links.ShowPrivatePopup = [this](const QString& group, const QPoint& at) {
+    PopupMenus->ShowPrivatePopup(group, at);
+  };
+  links.MapToGlobal = [this](const QPoint& pos) {
+    return Form.OutputMemo->viewport()->mapToGlobal(pos);
+  };
+  links.EndHover = [this] { Form.OutputMemo->MouseLeave(); };
+  links.ShowReference = [this](const QString& text) { ShowReferenceText(text); };
+  links.ShowMessage = [this](const QString& text) { Form.Prompt.Information(&Form, text); };
+  LinkDispatcher->ItemDb = [this] { return Form.UserSettings.ItemDb; };
+  Form.OutputMemo->OnMouseUp = [this](TCustomChatConsole*, Qt::MouseButton button,
+                                      Qt::KeyboardModifiers modifiers, int x, int y) {
+    LinkDispatcher->MouseUp(button, modifiers, x, y, Form.OutputMemo->LinkInformation());
+  };
+  Form.OutputMemo->SetUrlOpener([this](const QUrl& url) { return SafeUrls.Open(url); });
+
   // The wheel over the console scrolls it by the console's own step.
   Form.OutputMemo->viewport()->installEventFilter(this);
 }
@@ -142,6 +205,8 @@ void TChatWiring::Unwire() {
   Chat.OnFriendStatusChange = nullptr;
   Chat.OnPrivateGroupInvite = nullptr;
   Form.OutputMemo->viewport()->removeEventFilter(this);
+  Form.OutputMemo->OnMouseUp = nullptr;
+  Form.OutputMemo->SetUrlOpener(nullptr);
   TInputEdit& input = *Form.InputEdit;
   input.ToMarkup = nullptr;
   input.OnCommand = nullptr;
@@ -201,6 +266,19 @@ void TChatWiring::SaveIgnoreList() {
   } catch (const std::exception& e) {
     Form.AddErrorLine(QString::fromUtf8(e.what()));
   }
+}
+
+// The reference viewer comes later; until then a plain window shows the reference's text. The
+// text is another player's, so it is shown as it stands and nothing in it is loaded.
+void TChatWiring::ShowReferenceText(const QString& text) {
+  auto* viewer = new QTextEdit(&Form);
+  viewer->setWindowFlag(Qt::Window);
+  viewer->setAttribute(Qt::WA_DeleteOnClose);
+  viewer->setObjectName(QStringLiteral("ReferenceViewer"));
+  viewer->setWindowTitle(QStringLiteral("Reference"));
+  viewer->setReadOnly(true);
+  viewer->setPlainText(text);
+  viewer->show();
 }
 
 // ----------------------------------------------------------- message target

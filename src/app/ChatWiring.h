@@ -8,6 +8,10 @@
 
 #include "app/CommandProcessor.h"
 #include "app/MessageTarget.h"
+#include "common/TickSource.h"
+#include "display/ReferenceRequest.h"
+#include "display/SafeUrl.h"
+#include "engine/BlobList.h"
 #include "settings/IgnoreList.h"
 
 class QTreeWidget;
@@ -17,6 +21,9 @@ namespace tessra {
 class TFriendsTree;
 class TGroupsTree;
 class TInputEdit;
+class TLinkDispatcher;
+class TReferences;
+class TVoicePlayer;
 class TMainForm;
 class TPopupMenus;
 class TTreeIcons;
@@ -24,7 +31,8 @@ class TVeyraChat;
 
 // The chatting parts of the main window and how they are tied to it: the buddy and group
 // trees with their popup menus, the message target of the input line, the slash commands and
-// the ignore list. The window creates it once its widgets and engine exist and keeps it until
+// the ignore list, the references of received messages and the console's link clicks. The
+// window creates it once its widgets and engine exist and keeps it until
 // it is destroyed.
 class TChatWiring : public QObject,
                     private TMessageTarget::THost,
@@ -47,6 +55,13 @@ public:
   TMessageTarget& Target() { return MessageTarget; }
   TCommandProcessor& Commands() { return CommandLine; }
   TIgnoreList& IgnoreList() const { return *Ignored; }
+  // The blobs of received messages the console's reference links lead to, the reference steps
+  // of received text and where a click on a console link goes.
+  TBlobList& Blobs() { return BlobStore; }
+  TReferences& References() const { return *ReferenceParsers; }
+  TLinkDispatcher& Links() const { return *LinkDispatcher; }
+  // Every address the console or a link opens passes through it.
+  TSafeUrl& Urls() { return SafeUrls; }
 
   // The ignore list file of a character, read at login and written at the end.
   void LoadIgnoreList(const QString& charName);
@@ -58,6 +73,7 @@ protected:
 private:
   TIgnoreFileSettings IgnoreFileSettings() const;
   QString BrowseIgnoreFolder(const QString& caption) const;
+  void ShowReferenceText(const QString& text);
   void SendComposed(const QString& text, const std::function<void(const QByteArray&)>& send);
 
   // TMessageTarget::THost
@@ -95,6 +111,13 @@ private:
   TCommandProcessor CommandLine;
   std::unique_ptr<TIgnoreList::TNames> EngineNames;
   std::unique_ptr<TIgnoreList> Ignored;
+  TSteadyTickSource Ticks;
+  TBlobList BlobStore;
+  TSafeUrl SafeUrls;
+  TReferenceRequest Request;
+  std::unique_ptr<TVoicePlayer> Voice;
+  std::unique_ptr<TReferences> ReferenceParsers;
+  std::unique_ptr<TLinkDispatcher> LinkDispatcher;
 };
 
 } // namespace tessra

@@ -39,6 +39,7 @@
 #include "display/ColorCodes.h"
 #include "display/ColorMenu.h"
 #include "display/EmoticonPicker.h"
+#include "display/References.h"
 #include "display/TextTransforms.h"
 #undef kSystemColorCount
 #include "engine/VeyraBlob.h"
@@ -125,7 +126,7 @@ QString TMainForm::ReceivedToMarkup(QByteArrayView message, const TBlob* blob,
   TReplaceLiteralsSettings settings;
   settings.ParseEmoticons = UserSettings.ParseEmoticons;
   settings.BackgroundColor = OutputMemo->Color();
-  return ReplaceLiterals(message, blob, color, settings);
+  return ReplaceLiterals(message, blob, color, settings, Wiring ? &Wiring->References() : nullptr);
 }
 
 TMainForm::~TMainForm() {

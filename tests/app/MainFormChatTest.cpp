@@ -21,7 +21,10 @@
 #include "app/GroupsTree.h"
 #include "app/InputLine.h"
 #include "app/MainForm.h"
+#include "display/LinkDispatcher.h"
+#include "display/SafeUrl.h"
 #include "engine/BigInt.h"
+#include "engine/VeyraBlob.h"
 #include "server/ChatServer.h"
 #include "settings/CharSelForm.h"
 #include "settings/FileRegistry.h"
@@ -251,6 +254,42 @@ TEST_F(MainFormChatTest, IgnoredCharactersTellsAreDropped) {
   EXPECT_TRUE(friends.IgnoringNode()->childCount() == 0);
   Corwen->Chat.SendTell("Alda", "now you can");
   ASSERT_TRUE(Pump([this] { return CountLines(QStringLiteral("now you can")) == 1; }));
+}
+
+TEST_F(MainFormChatTest, AReceivedTextReferenceBecomesALinkAndOnlySafeAddressesOpen) {
+  LogIn();
+  const TTextBlob attached(TBytes("the attached notes"));
+  Corwen->Chat.SendTell("Alda", "\x11see this\x12", &attached);
+  ASSERT_TRUE(Pump([this] { return CountLines(QStringLiteral("see this")) == 1; }));
+  QString line;
+  for (const QString& each : Form->ConsoleLines()) {
+    if (each.contains(QStringLiteral("see this"))) {
+      line = each;
+    }
+  }
+  const QRegularExpressionMatch link =
+      QRegularExpression(QStringLiteral("<a name=\"reflink\" hint=\"Display reference\" "
+                                        "params=\"([0-9A-Fa-f]+)\">see this</a>"))
+          .match(line);
+  ASSERT_TRUE(link.hasMatch()) << line.toStdString();
+  EXPECT_EQ(Form->Chatting().Blobs().Count(), 1);
+
+  // The link's click shows the reference's text in a window of its own.
+  Form->Chatting().Links().ShowReference(link.captured(1));
+  auto* viewer = Form->findChild<QTextEdit*>(QStringLiteral("ReferenceViewer"));
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_EQ(viewer->toPlainText(), QStringLiteral("the attached notes"));
+
+  // Addresses from received text reach the desktop only when they are web, mail or news ones.
+  QStringList opened;
+  Form->Chatting().Urls().Opener = [&](const QUrl& url) {
+    opened.append(url.toString());
+    return true;
+  };
+  EXPECT_FALSE(Form->Chatting().Urls().Open(QStringLiteral("file:///etc/passwd")));
+  EXPECT_TRUE(Form->Chatting().Urls().Open(QStringLiteral("https://veyra.example/")));
+  EXPECT_EQ(opened, QStringList{QStringLiteral("https://veyra.example/")});
+  EXPECT_EQ(CountLines(QStringLiteral("Refused to open \"file:///etc/passwd\"")), 1);
 }
 
 } // namespace
