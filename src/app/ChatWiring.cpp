@@ -100,14 +100,36 @@ void TChatWiring::Wire() {
   PopupMenus->ConsoleMouseLeave = [this] { Form.OutputMemo->MouseLeave(); };
 
   TVeyraChat& c = Chat;
+  // Ids of an ignore list file whose names the engine did not know at login are listed as soon
+  // as it learns them: when a buddy's entry arrives and before a message is shown, so that a
+  // loaded list drops the messages of the characters it names.
   c.OnFriendAdd = [this](TVeyraChat& s, const TFriendInfo& f) {
     FriendsPanel->VeyraChatFriendAdd(s, f);
+    ResolveIgnoredIds();
   };
   c.OnFriendRemove = [this](TVeyraChat& s, const TFriendInfo& f) {
     FriendsPanel->VeyraChatFriendRemove(s, f);
   };
   c.OnFriendStatusChange = [this](TVeyraChat& s, const TFriendInfo& f) {
     FriendsPanel->VeyraChatFriendStatusChange(s, f);
+    ResolveIgnoredIds();
+  };
+  auto showGroup = c.OnGroupMessage;
+  c.OnGroupMessage = [this, showGroup](TVeyraChat& s, int g, const TBytes& n, const TBytes& m,
+                                       const TBlob* b) {
+    ResolveIgnoredIds();
+    if (showGroup) {
+      showGroup(s, g, n, m, b);
+    }
+  };
+  auto showPrivateGroup = c.OnPrivateGroupMessage;
+  c.OnPrivateGroupMessage = [this, showPrivateGroup](TVeyraChat& s, const TBytes& g,
+                                                     const TBytes& n, const TBytes& m,
+                                                     const TBlob* b) {
+    ResolveIgnoredIds();
+    if (showPrivateGroup) {
+      showPrivateGroup(s, g, n, m, b);
+    }
   };
   c.OnPrivateGroupInvite = [this](TVeyraChat& s, const TBytes& g) {
     GroupsPanel->VeyraChatPrivateGroupInvite(s, g);
@@ -154,6 +176,7 @@ void TChatWiring::Wire() {
     } scope{*ReferenceParsers};
     ReferenceParsers->MessageSender =
         DecodeChatText(QByteArrayView(n.data(), static_cast<qsizetype>(n.size())));
+    ResolveIgnoredIds();
     if (showPrivate) {
       showPrivate(s, n, m, b);
     }
@@ -252,6 +275,12 @@ void TChatWiring::LoadIgnoreList(const QString& charName) {
     return;
   }
   Ignored->LoadForCharacter(IgnoreFileSettings(), Form.UserSettings.LastUser, charName);
+}
+
+void TChatWiring::ResolveIgnoredIds() {
+  if (!Ignored->PendingIds().empty()) {
+    Ignored->ResolvePendingIds();
+  }
 }
 
 void TChatWiring::SaveIgnoreList() {

@@ -66,6 +66,8 @@ public:
   // The ignore list file of a character, read at login and written at the end.
   void LoadIgnoreList(const QString& charName);
   void SaveIgnoreList();
+  // Lists the ids of a loaded file whose names the engine has learnt since.
+  void ResolveIgnoredIds();
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -254,6 +255,34 @@ TEST_F(MainFormChatTest, IgnoredCharactersTellsAreDropped) {
   EXPECT_TRUE(friends.IgnoringNode()->childCount() == 0);
   Corwen->Chat.SendTell("Alda", "now you can");
   ASSERT_TRUE(Pump([this] { return CountLines(QStringLiteral("now you can")) == 1; }));
+}
+
+TEST_F(MainFormChatTest, TheIgnoreListFileIsWrittenAtTheEndAndReadAtTheNextLogin) {
+  {
+    TFileRegistry registry(Dir.filePath(QStringLiteral("settings.json")));
+    registry.Load();
+    auto key = registry.OpenKey(kSettingsKey, true);
+    key->WriteBool(QStringLiteral("IgnoreList"), true);
+    key->WriteInteger(QStringLiteral("IgnoreMode"), 1);
+    key->WriteString(QStringLiteral("IgnoreAllFolder"), Dir.path() + QLatin1Char('/'));
+  }
+  LogIn();
+  Type(QStringLiteral("/ignore Corwen"));
+  Corwen.reset();
+  Form.reset();
+  QFile file(Dir.filePath(QStringLiteral("IgnoreList.bin")));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  // A little-endian count, then Corwen's id.
+  EXPECT_EQ(file.readAll(), QByteArray::fromHex("010000002d010000"));
+  file.close();
+
+  LogIn();
+  ASSERT_TRUE(Pump([this] {
+    return Children(*Form->Chatting().Friends().IgnoringNode()) == QStringList{"Corwen"};
+  }));
+  EXPECT_TRUE(Form->Presenter().IsIgnored(QStringLiteral("corwen")));
+  // The id is no longer kept aside once its name is listed.
+  EXPECT_TRUE(Form->Chatting().IgnoreList().PendingIds().empty());
 }
 
 TEST_F(MainFormChatTest, AReceivedTextReferenceBecomesALinkAndOnlySafeAddressesOpen) {
