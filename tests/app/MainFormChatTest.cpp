@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <QWheelEvent>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
@@ -22,6 +23,11 @@
 #include "app/GroupsTree.h"
 #include "app/InputLine.h"
 #include "app/MainForm.h"
+#include "app/PopupMenus.h"
+// The display's colour values and the settings' colour codes each define kSystemColorCount.
+#define kSystemColorCount kDisplaySystemColorCount
+#include "display/ChatConsole.h"
+#undef kSystemColorCount
 #include "display/LinkDispatcher.h"
 #include "display/SafeUrl.h"
 #include "engine/BigInt.h"
@@ -230,6 +236,23 @@ TEST_F(MainFormChatTest, TreesShowTheBuddyAndTheGroupsAndAReceivedGroupMessageIs
   Corwen->Chat.Disconnect();
   ASSERT_TRUE(Pump([&] { return Children(*friends.OfflineNode()) == QStringList{"Corwen"}; }));
   EXPECT_EQ(friends.OnlineNode()->childCount(), 0);
+}
+
+TEST_F(MainFormChatTest, TheWheelOverTheConsoleScrollsItByOneWheelStep) {
+  LogIn();
+  TChatConsole& console = *Form->Console();
+  for (int i = 0; i < 200; ++i) {
+    Form->AddSystemLine(QStringLiteral("line %1").arg(i));
+  }
+  QCoreApplication::processEvents();
+  const int start = console.ScrollPosition();
+  const QPoint local(20, 20);
+  const QPoint global = console.viewport()->mapToGlobal(local);
+  QWheelEvent up(local, global, QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                 Qt::NoScrollPhase, false);
+  QApplication::sendEvent(console.viewport(), &up);
+  EXPECT_EQ(console.ScrollPosition() - start, ConsoleWheelDistance(console.Font().Font))
+      << "one step towards older lines, not two";
 }
 
 TEST_F(MainFormChatTest, IgnoredCharactersTellsAreDropped) {
