@@ -14,8 +14,7 @@ class TChatException : public std::runtime_error {
 public:
   explicit TChatException(const std::string& message) : std::runtime_error(message) {}
   explicit TChatException(const char* message) : std::runtime_error(message) {}
-  explicit TChatException(const QString& message)
-      : std::runtime_error(message.toStdString()) {}
+  explicit TChatException(const QString& message) : std::runtime_error(message.toStdString()) {}
 
   QString Message() const { return QString::fromStdString(what()); }
 };

@@ -2,7 +2,9 @@
 
 namespace tessra {
 
-TSteadyTickSource::TSteadyTickSource() { Timer.start(); }
+TSteadyTickSource::TSteadyTickSource() {
+  Timer.start();
+}
 
 uint32_t TSteadyTickSource::Now() const {
   return static_cast<uint32_t>(Timer.elapsed()) + 1u;

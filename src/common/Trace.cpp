@@ -6,8 +6,14 @@ Q_LOGGING_CATEGORY(lcTessraApp, "tessra.app", QtWarningMsg)
 
 namespace tessra {
 
-void TraceEngine(const QString& line) { qCDebug(lcTessraEngine).noquote() << line; }
-void TraceTransport(const QString& line) { qCDebug(lcTessraTransport).noquote() << line; }
-void TraceApp(const QString& line) { qCDebug(lcTessraApp).noquote() << line; }
+void TraceEngine(const QString& line) {
+  qCDebug(lcTessraEngine).noquote() << line;
+}
+void TraceTransport(const QString& line) {
+  qCDebug(lcTessraTransport).noquote() << line;
+}
+void TraceApp(const QString& line) {
+  qCDebug(lcTessraApp).noquote() << line;
+}
 
 } // namespace tessra

@@ -274,7 +274,8 @@ const TPacketParam& TVeyraChatIncomingPacket::Param(size_t index) const {
 
 TVeyraChatOutgoingPacket::TVeyraChatOutgoingPacket(uint8_t typeIndex,
                                                    std::vector<TPacketParam> values)
-    : Index(typeIndex < kOutgoingPacketCount ? typeIndex : uint8_t{opPing}), Values(std::move(values)) {
+    : Index(typeIndex < kOutgoingPacketCount ? typeIndex : uint8_t{opPing}),
+      Values(std::move(values)) {
   if (typeIndex >= kOutgoingPacketCount) {
     throw TChatException(
         FormatMessage("Unknown outgoing packet kind %s", {std::to_string(typeIndex)}));
