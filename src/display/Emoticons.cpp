@@ -78,13 +78,49 @@ QString ProtectSpecials(const QString& text) {
   return result;
 }
 
-QString InsertEmoticons(const QString& text) {
-  QString result = text;
+namespace {
+
+QString ReplaceCodes(QString text) {
   for (const TEmoticonCode& entry : kEmoticonTable) {
     // No code can match inside an inserted tag: codes hold no quote, no space and no ">".
-    result.replace(QLatin1String(entry.Code),
-                   QStringLiteral("<img index=\"%1\">").arg(entry.Picture), Qt::CaseSensitive);
+    text.replace(QLatin1String(entry.Code), QStringLiteral("<img index=\"%1\">").arg(entry.Picture),
+                 Qt::CaseSensitive);
   }
+  return text;
+}
+
+} // namespace
+
+QString InsertEmoticons(const QString& text) {
+  // Codes are replaced only outside tags. Inside one ("<a hint="Sword (QL 8)">") a picture tag
+  // would end the outer tag early and spill the rest of it onto the line as text. In protected
+  // text a tag runs from the "<" placeholder to the ">" placeholder; a doubled lead character is a
+  // lead character of the message itself.
+  QString result;
+  result.reserve(text.size());
+  qsizetype segment = 0;
+  bool inTag = false;
+  for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+    if (text[i].unicode() != kPlaceholderLead) {
+      continue;
+    }
+    const char16_t code = text[i + 1].unicode();
+    if (code == kPlaceholderLead) {
+      ++i;
+    } else if (!inTag && code == 0x19) {
+      result += ReplaceCodes(text.mid(segment, i - segment));
+      segment = i;
+      inTag = true;
+      ++i;
+    } else if (inTag && code == 0x1A) {
+      result += text.mid(segment, i + 2 - segment);
+      segment = i + 2;
+      inTag = false;
+      ++i;
+    }
+  }
+  const QString rest = text.mid(segment);
+  result += inTag ? rest : ReplaceCodes(rest);
   return result;
 }
 
