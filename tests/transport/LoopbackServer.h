@@ -22,6 +22,11 @@ public:
         if (ReceiveBuffer > 0) {
           peer->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, ReceiveBuffer);
         }
+        if (ReadPaused) {
+          // QTcpSocket otherwise keeps draining the kernel into its own buffer,
+          // and the sender's bytes would not stay pending.
+          peer->setReadBufferSize(ReceiveBuffer > 0 ? ReceiveBuffer : 64 * 1024);
+        }
         QObject::connect(peer, &QTcpSocket::readyRead, peer, [this, peer] {
           if (!ReadPaused) {
             Take(peer);
@@ -50,6 +55,7 @@ public:
       if (ReceiveBuffer > 0) {
         Peer()->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4 * 1024 * 1024);
       }
+      Peer()->setReadBufferSize(0);
       Take(Peer());
     }
   }
