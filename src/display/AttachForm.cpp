@@ -58,7 +58,7 @@ TAttachForm::TAttachForm(QWidget* parent) : QDialog(parent) {
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   setAttribute(Qt::WA_DeleteOnClose);
   setModal(false);
-  resize(460, 360);
+  resize(560, 380);
   ExecDialog = [](QDialog& dialog) { return dialog.exec(); };
 
   Bar = new QToolBar(this);
