@@ -1,6 +1,7 @@
 #include "ChatWiring.h"
 
 #include <QFileDialog>
+#include <QPointer>
 #include <QTextEdit>
 #include <QTreeWidget>
 #include <QWheelEvent>
@@ -13,7 +14,9 @@
 #include "app/MainActions.h"
 #include "app/MainForm.h"
 #include "app/PopupMenus.h"
+#include "app/ReferenceAttacher.h"
 #include "app/TreeIcons.h"
+#include "engine/VeyraBlob.h"
 #include "engine/VeyraChat.h"
 // The display's colour values and the settings' colour codes each define kSystemColorCount;
 // the display headers see theirs under another name in this file.
@@ -60,6 +63,16 @@ TChatWiring::TChatWiring(TMainForm& form, QTreeWidget& friendsView, QTreeWidget&
       ReferenceParsers(std::make_unique<TReferences>(BlobStore, Request, Voice.get())),
       LinkDispatcher(std::make_unique<TLinkDispatcher>(BlobStore, SafeUrls)) {
   SafeUrls.Opener = TSafeUrl::DesktopOpener();
+  TReferenceAttacher::TParts attach;
+  attach.Window = &form;
+  attach.AttachAction = form.MainActions->AttachAction;
+  attach.RefListView = form.RefListView;
+  attach.Input = form.InputEdit;
+  attach.Prompt = &form.Prompt;
+  attach.DefaultColor = [this] { return Form.ColorMenu->DefaultColor(); };
+  attach.TypingColorRestored = [this] { Form.ColorMenu->FollowInput(); };
+  attach.ErrorLine = [this](const QString& message) { Form.AddErrorLine(message); };
+  Attacher = std::make_unique<TReferenceAttacher>(std::move(attach));
 }
 
 TChatWiring::~TChatWiring() = default;
@@ -137,7 +150,7 @@ void TChatWiring::Wire() {
 
   TInputEdit& input = *Form.InputEdit;
   input.ToMarkup = [this](TInputEdit& sender) {
-    return RichTextToMarkup(*sender.document(), Form.ColorMenu->DefaultColor(), nullptr);
+    return Attacher->InputToMarkup(*sender.document());
   };
   input.OnCommand = [this](TInputEdit&, const QString& markup) {
     CommandLine.ExecuteCommand(markup);
@@ -332,28 +345,39 @@ void TChatWiring::ListenGroup(const QString& name) {
   GroupsPanel->ListenGroup(name);
 }
 
-void TChatWiring::SendComposed(const QString& text,
-                               const std::function<void(const QByteArray&)>& send) {
+void TChatWiring::SendComposed(
+    const QString& text, const std::function<void(const QByteArray&, const TTextBlob*)>& send) {
   const QString prefix = Form.UserSettings.NewSignMessages ? Form.ClientTagText : QString();
-  send(ComposeOutgoingMessage(prefix, text));
+  const std::unique_ptr<TTextBlob> blob = Attacher->ReferenceBlob();
+  // A send may wait for the server in a nested event loop, and the window can go meanwhile.
+  struct TRelease {
+    QPointer<TReferenceAttacher> Owner;
+    ~TRelease() {
+      if (Owner) {
+        Owner->ReleaseAttachment();
+      }
+    }
+  } release{blob ? Attacher.get() : nullptr};
+  send(ComposeOutgoingMessage(prefix, text), blob.get());
 }
 
 void TChatWiring::SendTell(const QString& name, const QString& text) {
-  SendComposed(text,
-               [&](const QByteArray& bytes) { Chat.SendTell(NameBytes(name), ToBytes(bytes)); });
+  SendComposed(text, [&](const QByteArray& bytes, const TTextBlob* blob) {
+    Chat.SendTell(NameBytes(name), ToBytes(bytes), blob);
+  });
   // The echo shows the tell as it was sent, without the client tag.
   Form.ChatPresenter->AddSentTellLine(name, PrepareOutgoingText(text), nullptr);
 }
 
 void TChatWiring::SendPublic(const QString& groupName, const QString& text) {
-  SendComposed(text, [&](const QByteArray& bytes) {
-    Chat.SendGroup2(NameBytes(groupName), ToBytes(bytes));
+  SendComposed(text, [&](const QByteArray& bytes, const TTextBlob* blob) {
+    Chat.SendGroup2(NameBytes(groupName), ToBytes(bytes), blob);
   });
 }
 
 void TChatWiring::SendPrivate(const QString& groupName, const QString& text) {
-  SendComposed(text, [&](const QByteArray& bytes) {
-    Chat.PrivateGroupMessage(NameBytes(groupName), ToBytes(bytes));
+  SendComposed(text, [&](const QByteArray& bytes, const TTextBlob* blob) {
+    Chat.PrivateGroupMessage(NameBytes(groupName), ToBytes(bytes), blob);
   });
 }
 

@@ -26,6 +26,8 @@ class TReferences;
 class TVoicePlayer;
 class TMainForm;
 class TPopupMenus;
+class TReferenceAttacher;
+class TTextBlob;
 class TTreeIcons;
 class TVeyraChat;
 
@@ -60,6 +62,8 @@ public:
   TBlobList& Blobs() { return BlobStore; }
   TReferences& References() const { return *ReferenceParsers; }
   TLinkDispatcher& Links() const { return *LinkDispatcher; }
+  // The reference attached to the next message, the attach dialog and the icon view for it.
+  TReferenceAttacher& Attachments() const { return *Attacher; }
   // Every address the console or a link opens passes through it.
   TSafeUrl& Urls() { return SafeUrls; }
 
@@ -76,7 +80,10 @@ private:
   TIgnoreFileSettings IgnoreFileSettings() const;
   QString BrowseIgnoreFolder(const QString& caption) const;
   void ShowReferenceText(const QString& text);
-  void SendComposed(const QString& text, const std::function<void(const QByteArray&)>& send);
+  // Sends one message with the attached reference as its blob; the attachment is released
+  // afterwards, also when sending fails.
+  void SendComposed(const QString& text,
+                    const std::function<void(const QByteArray&, const TTextBlob*)>& send);
 
   // TMessageTarget::THost
   void SetTarget(const QString& caption) override;
@@ -120,6 +127,7 @@ private:
   std::unique_ptr<TVoicePlayer> Voice;
   std::unique_ptr<TReferences> ReferenceParsers;
   std::unique_ptr<TLinkDispatcher> LinkDispatcher;
+  std::unique_ptr<TReferenceAttacher> Attacher;
 };
 
 } // namespace tessra

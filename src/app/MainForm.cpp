@@ -28,6 +28,7 @@
 #include "app/FriendsTree.h"
 #include "app/GroupsTree.h"
 #include "app/InputLine.h"
+#include "app/ReferenceAttacher.h"
 #include "common/Trace.h"
 // The display's colour values and the settings' colour codes each define
 // kSystemColorCount (31 in both); until they share one, the display headers
@@ -626,6 +627,8 @@ void TMainForm::DisableChatControls() {
 
 void TMainForm::EnableChatControls() {
   InputEdit->show();
+  // A reference attached before the connection was lost is still there to send or remove.
+  RefListView->setVisible(Wiring->Attachments().Attachment().Exists());
   FriendsTreeView->setEnabled(true);
   GroupsTreeView->setEnabled(true);
   OutputMemo->setEnabled(true);
