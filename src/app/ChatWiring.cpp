@@ -16,6 +16,7 @@
 #include "app/PopupMenus.h"
 #include "app/ReferenceAttacher.h"
 #include "app/TreeIcons.h"
+#include "app/WhoisPresenter.h"
 #include "engine/VeyraBlob.h"
 #include "engine/VeyraChat.h"
 // The display's colour values and the settings' colour codes each define kSystemColorCount;
@@ -30,6 +31,7 @@
 #include "display/TextTransforms.h"
 #include "display/VoicePlayer.h"
 #undef kSystemColorCount
+#include "settings/ColorCode.h"
 #include "settings/SettingsStore.h"
 
 namespace tessra {
@@ -61,7 +63,10 @@ TChatWiring::TChatWiring(TMainForm& form, QTreeWidget& friendsView, QTreeWidget&
       // No sound output yet: voice blobs are looked up (and a missing file reported) only.
       Voice(std::make_unique<TVoicePlayer>(nullptr)),
       ReferenceParsers(std::make_unique<TReferences>(BlobStore, Request, Voice.get())),
-      LinkDispatcher(std::make_unique<TLinkDispatcher>(BlobStore, SafeUrls)) {
+      LinkDispatcher(std::make_unique<TLinkDispatcher>(BlobStore, SafeUrls)),
+      WhoisPresenter(std::make_unique<TWhoisPresenter>(
+          *form.Chat, form.Prompt, &form,
+          TWhoisSite::FromHost(form.Options.WhoisHost).value_or(TWhoisSite()))) {
   SafeUrls.Opener = TSafeUrl::DesktopOpener();
   TReferenceAttacher::TParts attach;
   attach.Window = &form;
@@ -106,8 +111,14 @@ void TChatWiring::Wire() {
   };
 
   PopupMenus->CurrentChar = currentChar;
-  // The whois look-up comes later; the entry does nothing until then.
-  PopupMenus->Whois = [](const QString&) {};
+  PopupMenus->Whois = [this](const QString& name) { WhoisPresenter->StartWhois(name); };
+  WhoisPresenter->AddOutputLine = [this](const QString& text, const QColor& color, bool stamp) {
+    Form.AddOutputLine(text, color, stamp);
+  };
+  WhoisPresenter->AddErrorLine = [this](const QString& text) { Form.AddErrorLine(text); };
+  WhoisPresenter->ValueColor = [this] {
+    return ColorFromCode(Form.UserSettings.OutputMemoFont.Color, Form.palette());
+  };
   PopupMenus->QueryChar = [this](const QString& name) { MessageTarget.QueryChar(name); };
   PopupMenus->Query = [this](const QString& name) { MessageTarget.Query(name); };
   PopupMenus->ConsoleMouseLeave = [this] { Form.OutputMemo->MouseLeave(); };
@@ -236,6 +247,8 @@ void TChatWiring::Wire() {
 }
 
 void TChatWiring::Unwire() {
+  // A look-up still running is abandoned: its answer would reach a window that is going.
+  WhoisPresenter->Lookups().Abandon();
   Chat.OnFriendAdd = nullptr;
   Chat.OnFriendRemove = nullptr;
   Chat.OnFriendStatusChange = nullptr;
@@ -411,9 +424,11 @@ void TChatWiring::Query(const QString& name) {
   MessageTarget.Query(name);
 }
 
-// The whois look-up and the away mode come later; until then these commands do nothing.
-void TChatWiring::Whois(const QString&) {}
+void TChatWiring::Whois(const QString& name) {
+  WhoisPresenter->StartWhois(name);
+}
 
+// The away mode comes later; until then these commands do nothing.
 void TChatWiring::SetAway(const QString&) {}
 
 void TChatWiring::SetBack() {}

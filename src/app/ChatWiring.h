@@ -24,6 +24,7 @@ class TInputEdit;
 class TLinkDispatcher;
 class TReferences;
 class TVoicePlayer;
+class TWhoisPresenter;
 class TMainForm;
 class TPopupMenus;
 class TReferenceAttacher;
@@ -66,6 +67,8 @@ public:
   TReferenceAttacher& Attachments() const { return *Attacher; }
   // Every address the console or a link opens passes through it.
   TSafeUrl& Urls() { return SafeUrls; }
+  // The whois look-ups and their lines.
+  TWhoisPresenter& WhoisLookups() const { return *WhoisPresenter; }
 
   // The ignore list file of a character, read at login and written at the end.
   void LoadIgnoreList(const QString& charName);
@@ -128,6 +131,7 @@ private:
   std::unique_ptr<TReferences> ReferenceParsers;
   std::unique_ptr<TLinkDispatcher> LinkDispatcher;
   std::unique_ptr<TReferenceAttacher> Attacher;
+  std::unique_ptr<TWhoisPresenter> WhoisPresenter;
 };
 
 } // namespace tessra

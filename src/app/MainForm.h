@@ -65,6 +65,8 @@ public:
     bool KeepConsoleText = false;
     // Restore and save the window placement (off in tests).
     bool SavePlacement = true;
+    // The whois web site as "HOST" or "HOST:PORT"; empty (or not a host) for the game's own.
+    QString WhoisHost;
   };
 
   explicit TMainForm(TOptions options, QWidget* parent = nullptr);

@@ -8,6 +8,7 @@
 
 #include "app/ExceptionHandler.h"
 #include "app/MainForm.h"
+#include "display/WhoisSite.h"
 #include "settings/CharSelForm.h"
 #include "settings/MessageBoxPrompt.h"
 #include "settings/SettingsLocation.h"
@@ -66,7 +67,12 @@ int main(int argc, char** argv) {
       QStringLiteral("character"),
       QStringLiteral("Answer the character selection with NAME, for unattended runs."),
       QStringLiteral("NAME"));
-  parser.addOptions({settings, serverKey, character, screenshot, screenshotDelay});
+  const QCommandLineOption whoisHost(
+      QStringLiteral("whois-host"),
+      QStringLiteral("Look characters up on the web site at HOST:PORT instead of the game's own "
+                     "(also TESSRA_WHOIS_HOST)."),
+      QStringLiteral("HOST:PORT"));
+  parser.addOptions({settings, serverKey, character, whoisHost, screenshot, screenshotDelay});
   parser.process(app);
 
   TProgramPrompt prompt;
@@ -81,6 +87,20 @@ int main(int argc, char** argv) {
     key = QProcessEnvironment::systemEnvironment().value(QStringLiteral("TESSRA_SERVER_KEY"));
   }
   options.ServerKeyHex = key.trimmed().toLower().toStdString();
+  QString whois = parser.value(whoisHost);
+  if (whois.isEmpty()) {
+    whois = QProcessEnvironment::systemEnvironment().value(QStringLiteral("TESSRA_WHOIS_HOST"));
+  }
+  if (!whois.isEmpty() && !tessra::TWhoisSite::FromHost(whois)) {
+    QString shown = whois;
+    shown.replace(QLatin1Char('&'), QStringLiteral("&amp;"))
+        .replace(QLatin1Char('<'), QStringLiteral("&lt;"))
+        .replace(QLatin1Char('>'), QStringLiteral("&gt;"));
+    problems.append(QStringLiteral("The whois host \"") + shown +
+                    QStringLiteral("\" is not HOST or HOST:PORT; the game's own site is used."));
+    whois.clear();
+  }
+  options.WhoisHost = whois;
 
   tessra::TMainForm form(std::move(options));
   app.OnException = [&form](tessra::TExceptionHandler&, const QString& message) {
