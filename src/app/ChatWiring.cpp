@@ -5,6 +5,7 @@
 #include <QTreeWidget>
 #include <QWheelEvent>
 
+#include "app/AwayWiring.h"
 #include "app/ChatPresenter.h"
 #include "app/ConnectionLifecycle.h"
 #include "app/FriendsTree.h"
@@ -343,18 +344,27 @@ void TChatWiring::SendTell(const QString& name, const QString& text) {
                [&](const QByteArray& bytes) { Chat.SendTell(NameBytes(name), ToBytes(bytes)); });
   // The echo shows the tell as it was sent, without the client tag.
   Form.ChatPresenter->AddSentTellLine(name, PrepareOutgoingText(text), nullptr);
+  if (OnMessageSent) {
+    OnMessageSent(true);
+  }
 }
 
 void TChatWiring::SendPublic(const QString& groupName, const QString& text) {
   SendComposed(text, [&](const QByteArray& bytes) {
     Chat.SendGroup2(NameBytes(groupName), ToBytes(bytes));
   });
+  if (OnMessageSent) {
+    OnMessageSent(false);
+  }
 }
 
 void TChatWiring::SendPrivate(const QString& groupName, const QString& text) {
   SendComposed(text, [&](const QByteArray& bytes) {
     Chat.PrivateGroupMessage(NameBytes(groupName), ToBytes(bytes));
   });
+  if (OnMessageSent) {
+    OnMessageSent(false);
+  }
 }
 
 void TChatWiring::AddSystemLine(const QString& text) {
@@ -387,12 +397,16 @@ void TChatWiring::Query(const QString& name) {
   MessageTarget.Query(name);
 }
 
-// The whois look-up and the away mode come later; until then these commands do nothing.
+// The whois look-up comes later; until then the command does nothing.
 void TChatWiring::Whois(const QString&) {}
 
-void TChatWiring::SetAway(const QString&) {}
+void TChatWiring::SetAway(const QString& line) {
+  Form.Away->System().SetAway(line);
+}
 
-void TChatWiring::SetBack() {}
+void TChatWiring::SetBack() {
+  Form.Away->System().SetBack();
+}
 
 void TChatWiring::ClearConsole() {
   Form.OutputMemo->Clear();
