@@ -237,7 +237,11 @@ void TAwayMessagesForm::ClearMessages() {
 bool TAwayMessagesForm::BeforeNavigate(const QString& address) {
   TraceApp(QStringLiteral("AwayMessagesForm.BeforeNavigate: ") + address);
   if (address.contains(kCharLinkPrefix, Qt::CaseInsensitive)) {
-    const QString name = LinkParam(address, kCharLinkPrefix);
+    QString name = LinkParam(address, kCharLinkPrefix);
+    // A link the browser rewrote in lower case still names the sender as stored.
+    if (const int index = Store.IndexOf(name); index >= 0) {
+      name = Store.Get(index).Name();
+    }
     if (!name.isEmpty() && QueryChar) {
       QueryChar(name);
     }

@@ -110,7 +110,11 @@ void TAwayWiring::ShowAwayMessages() {
       settings.TimestampColor = ColorFromCode(s.TimestampColor, Form.palette());
       return settings;
     };
-    viewer.QueryChar = [this](const QString& name) { Form.Chatting().Target().QueryChar(name); };
+    viewer.QueryChar = [this](const QString& name) {
+      // The viewer stays on top; the main window comes forward so the user can type.
+      Form.activateWindow();
+      Form.Chatting().Target().QueryChar(name);
+    };
     const TLinkActions& console = Form.Chatting().Links().Actions;
     viewer.ReferenceActions().ShowReference = console.ShowReference;
     viewer.ReferenceActions().ShowMessage = console.ShowMessage;

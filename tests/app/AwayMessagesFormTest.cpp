@@ -250,7 +250,10 @@ TEST_F(AwayMessagesFormTest, LinksAreHandledBeforeTheBrowserGoesAnywhere) {
 
   EXPECT_FALSE(Form->BeforeNavigate(QStringLiteral("charlink://Tyrin")));
   EXPECT_FALSE(Form->BeforeNavigate(QStringLiteral("charlink://Tyrin/")));
-  EXPECT_EQ(Queried, (std::vector<QString>{QStringLiteral("Tyrin"), QStringLiteral("Tyrin")}));
+  EXPECT_FALSE(Form->BeforeNavigate(QStringLiteral("charlink://tyrin"))); // as stored
+  EXPECT_FALSE(Form->BeforeNavigate(QStringLiteral("charlink://Stranger")));
+  EXPECT_EQ(Queried, (std::vector<QString>{QStringLiteral("Tyrin"), QStringLiteral("Tyrin"),
+                                           QStringLiteral("Tyrin"), QStringLiteral("Stranger")}));
 
   EXPECT_FALSE(Form->BeforeNavigate(QStringLiteral("reflink://") + key.toLower() + "/"));
   EXPECT_EQ(References, std::vector<QString>{QStringLiteral("the reference")});
@@ -270,7 +273,7 @@ TEST_F(AwayMessagesFormTest, LinksAreHandledBeforeTheBrowserGoesAnywhere) {
   EXPECT_EQ(Opened, std::vector<QUrl>{QUrl(QStringLiteral("https://example.com/x"))});
   EXPECT_EQ(Refused.size(), 1u);
   EXPECT_EQ(Form->Browser()->source(), shown);
-  EXPECT_TRUE(Queried.size() == 2u && References.size() == 1u);
+  EXPECT_TRUE(Queried.size() == 4u && References.size() == 1u);
 }
 
 TEST_F(AwayMessagesFormTest, TheBrowserLoadsNothingButTheViewersPages) {
