@@ -315,11 +315,17 @@ TEST_F(AwayMessagesFormTest, PlacementIsSavedAndThePagesFolderGoesWithTheViewer)
   Form->RefreshList();
   const QString folder = QDir(Temp.path()).filePath(QStringLiteral("tessra_refs"));
   EXPECT_TRUE(QFileInfo::exists(Form->ShownPage()));
+  // Nothing of the removal may land in the current folder.
+  QTemporaryDir current;
+  const QString before = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(current.path()));
   Form->show();
   Form->close();
   EXPECT_TRUE(registry.OpenKey(kMessagesFormPath + QStringLiteral("\\Position"), false));
   Form.reset();
   EXPECT_FALSE(QDir(folder).exists());
+  EXPECT_TRUE(QDir(current.path()).isEmpty());
+  QDir::setCurrent(before);
 }
 
 } // namespace
