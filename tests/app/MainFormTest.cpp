@@ -163,8 +163,15 @@ TEST_F(MainFormTest, AutoAwayTimerRunsFromCreationOnlyWhenAutoAwayIsOn) {
   }
   Store(QStringLiteral("AutoAway"), 1);
   auto form = MakeForm();
-  EXPECT_TRUE(form->AwayParts().System().AwayTimer().isActive());
-  EXPECT_EQ(form->AwayParts().System().AwayTimer().interval(), 5000);
+  TAwaySystem& away = form->AwayParts().System();
+  EXPECT_TRUE(away.AwayTimer().isActive());
+  EXPECT_EQ(away.AwayTimer().interval(), 5000);
+
+  // Typing in the input line counts as activity.
+  const uint32_t before = away.LastActivity();
+  QTest::qWait(5);
+  QTest::keyClick(form->Input(), Qt::Key_A);
+  EXPECT_NE(away.LastActivity(), before);
 }
 
 TEST_F(MainFormTest, StartupActionRunsOnTheFirstActivationOnly) {
