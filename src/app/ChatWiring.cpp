@@ -6,6 +6,7 @@
 #include <QTreeWidget>
 #include <QWheelEvent>
 
+#include "app/AwayWiring.h"
 #include "app/ChatPresenter.h"
 #include "app/ConnectionLifecycle.h"
 #include "app/FriendsTree.h"
@@ -380,18 +381,27 @@ void TChatWiring::SendTell(const QString& name, const QString& text) {
   });
   // The echo shows the tell as it was sent, without the client tag.
   Form.ChatPresenter->AddSentTellLine(name, PrepareOutgoingText(text), nullptr);
+  if (OnMessageSent) {
+    OnMessageSent(true);
+  }
 }
 
 void TChatWiring::SendPublic(const QString& groupName, const QString& text) {
   SendComposed(text, [&](const QByteArray& bytes, const TTextBlob* blob) {
     Chat.SendGroup2(NameBytes(groupName), ToBytes(bytes), blob);
   });
+  if (OnMessageSent) {
+    OnMessageSent(false);
+  }
 }
 
 void TChatWiring::SendPrivate(const QString& groupName, const QString& text) {
   SendComposed(text, [&](const QByteArray& bytes, const TTextBlob* blob) {
     Chat.PrivateGroupMessage(NameBytes(groupName), ToBytes(bytes), blob);
   });
+  if (OnMessageSent) {
+    OnMessageSent(false);
+  }
 }
 
 void TChatWiring::AddSystemLine(const QString& text) {
@@ -428,10 +438,13 @@ void TChatWiring::Whois(const QString& name) {
   WhoisPresenter->StartWhois(name);
 }
 
-// The away mode comes later; until then these commands do nothing.
-void TChatWiring::SetAway(const QString&) {}
+void TChatWiring::SetAway(const QString& line) {
+  Form.Away->System().SetAway(line);
+}
 
-void TChatWiring::SetBack() {}
+void TChatWiring::SetBack() {
+  Form.Away->System().SetBack();
+}
 
 void TChatWiring::ClearConsole() {
   Form.OutputMemo->Clear();

@@ -76,6 +76,11 @@ public:
   // Lists the ids of a loaded file whose names the engine has learnt since.
   void ResolveIgnoredIds();
 
+  // A tell through the ordinary send path (composed, sent, echoed); the away reply uses it.
+  void SendTellTo(const QString& name, const QString& text) { SendTell(name, text); }
+  // Raised after each message was sent (tell true for a tell): it counts as activity.
+  std::function<void(bool tell)> OnMessageSent;
+
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -23,6 +23,7 @@
 #include <QWidgetAction>
 
 #include "app/AboutBox.h"
+#include "app/AwayWiring.h"
 #include "app/ChatWiring.h"
 #include "app/ExceptionHandler.h"
 #include "app/FriendsTree.h"
@@ -119,6 +120,7 @@ TMainForm::TMainForm(TOptions options, QWidget* parent)
   WireActions();
   WireEngine();
   Wiring->Wire();
+  Away = std::make_unique<TAwayWiring>(*this, Prompt, Options.Registry.get());
   FormCreate();
 }
 
@@ -676,6 +678,14 @@ void TMainForm::LoadIgnoreList(const QString& charName) {
   Wiring->LoadIgnoreList(charName);
 }
 
+void TMainForm::MarkActivity() {
+  Away->System().MarkActivity();
+}
+
+bool TMainForm::IsAway() const {
+  return Away->System().IsAway();
+}
+
 void TMainForm::SetBusy(bool busy) {
   if (busy) {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -770,8 +780,8 @@ void TMainForm::FormCreate() {
   TraceApp(QStringLiteral("MainForm.FormCreate"));
   // 1. Connection state starts cleared (the lifecycle's own initial values).
   MutedChannelList.clear();
-  // 2, 3. The away state and the link cursor come with the away system and
-  // the console.
+  // 2. The away state starts cleared (the away system's own initial values).
+  // 3. The link cursor comes with the console.
   // 4. The dimensions the engine holds now are the built-in ones.
   TDimensionList& dimensions = Chat->DimensionList();
   for (int i = 0; i < dimensions.Count(); ++i) {
@@ -793,6 +803,8 @@ void TMainForm::FormCreate() {
   lines.ParseUrls = UserSettings.ParseUrls;
   lines.LinkNames = UserSettings.LinkNames;
   lines.LinkGroups = UserSettings.LinkGroups;
+  // 8. Auto-away counts idle time from now.
+  Away->System().UpdateAwayTimer();
   if (Options.SavePlacement && Options.Registry) {
     PlacementSaver = new TFormSaver(this, *Options.Registry, kMainFormPath);
   }
@@ -861,6 +873,8 @@ void TMainForm::FormDestroy() {
   Chat->OnDisconnect = nullptr;
   Chat->OnError = nullptr;
   Wiring->Unwire();
+  // The away viewer closes while the settings can still take its placement.
+  Away->Unwire();
   Chat->Abort();
   Chat->Disconnect();
   // 3.

@@ -36,6 +36,7 @@ class QTreeWidgetItem;
 
 namespace tessra {
 
+class TAwayWiring;
 class TBlob;
 class TChatConsole;
 class TChatWiring;
@@ -103,6 +104,8 @@ public:
   // The chatting parts: the trees, their menus, the message target, the slash commands and
   // the ignore list.
   TChatWiring& Chatting() const { return *Wiring; }
+  // The away mode, its store and viewer.
+  TAwayWiring& AwayParts() const { return *Away; }
   QTreeWidget* FriendsTree() const { return FriendsTreeView; }
   QTreeWidget* GroupsTree() const { return GroupsTreeView; }
   QToolBar* ToolBar() const { return StandardBar; }
@@ -168,6 +171,8 @@ private:
   void LoadMutedChannels(const QString& charName) override;
   void SetLastCharacter(const QString& charName) override;
   void LoadIgnoreList(const QString& charName) override;
+  void MarkActivity() override;
+  bool IsAway() const override;
 
   // TConnectionLifecycle::TCursor
   void SetBusy(bool busy) override;
@@ -188,6 +193,7 @@ private:
   std::unique_ptr<TLoginManager> Logins;
   std::unique_ptr<TConnectionLifecycle> ConnLifecycle;
   std::unique_ptr<TChatWiring> Wiring;
+  std::unique_ptr<TAwayWiring> Away;
   TFormSaver* PlacementSaver = nullptr;
 
   QToolBar* StandardBar = nullptr;

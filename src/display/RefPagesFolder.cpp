@@ -51,11 +51,16 @@ void TRefPagesFolder::Remove() {
   if (!QDir(folder).exists()) {
     return;
   }
-  // Where there is no trash (or moving fails), the pages are only temporary
-  // copies, so deleting them outright loses nothing.
-  if (!QFile::moveToTrash(folder)) {
-    QDir(folder).removeRecursively();
+  // The pages are only temporary copies, so deleting them outright loses
+  // nothing. Only the Windows recycle bin takes them: elsewhere a trash that
+  // cannot be set up makes Qt file them under "files" and "info" in the
+  // current folder instead.
+#ifdef Q_OS_WIN
+  if (QFile::moveToTrash(folder)) {
+    return;
   }
+#endif
+  QDir(folder).removeRecursively();
 }
 
 } // namespace tessra

@@ -24,8 +24,8 @@ public:
   // with Error() saying why. The file is complete or absent, never half-written.
   QString WritePage(const QString& html);
 
-  // Removes the whole folder: to the trash where the platform has one, else
-  // deleted. A folder that does not exist is not an error.
+  // Removes the whole folder: to the recycle bin on Windows, else deleted. A
+  // folder that does not exist is not an error.
   void Remove();
 
   const QString& Error() const { return LastError; }

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -18,6 +19,8 @@
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
+#include "app/AwayMessagesForm.h"
+#include "app/AwayWiring.h"
 #include "app/ChatWiring.h"
 #include "app/FriendsTree.h"
 #include "app/GroupsTree.h"
@@ -278,6 +281,41 @@ TEST_F(MainFormChatTest, IgnoredCharactersTellsAreDropped) {
   EXPECT_TRUE(friends.IgnoringNode()->childCount() == 0);
   Corwen->Chat.SendTell("Alda", "now you can");
   ASSERT_TRUE(Pump([this] { return CountLines(QStringLiteral("now you can")) == 1; }));
+}
+
+TEST_F(MainFormChatTest, AwayModeAnswersATellAndComingBackOffersTheViewer) {
+  LogIn();
+  TMainActions& a = Form->Actions();
+  EXPECT_TRUE(a.AwayAction->isEnabled());
+  EXPECT_FALSE(a.AwayMessagesAction->isEnabled());
+  Type(QStringLiteral("/away  lunch "));
+  EXPECT_EQ(Form->StatusPanel(0)->text(), QStringLiteral("Alda - Away"));
+  EXPECT_EQ(a.AwayAction->text(), QStringLiteral("Set Yourself Back"));
+
+  Corwen->Chat.SendTell("Alda", "are you there");
+  ASSERT_TRUE(Pump([this] { return !Corwen->Tells.isEmpty(); }));
+  // The reason's quotes travel as entities, like any typed quote.
+  EXPECT_EQ(Corwen->Tells, QStringList{QStringLiteral(
+                               "Alda: I am away from my keyboard right now, &quot;lunch&quot;, "
+                               "your message has been logged.")});
+  EXPECT_EQ(CountLines(QStringLiteral("To [Corwen]: I am away from my keyboard right now")), 1);
+  EXPECT_TRUE(a.AwayMessagesAction->isEnabled());
+
+  Prompt.Answers = {true};
+  a.AwayAction->trigger(); // back: the question, answered Yes, opens the viewer
+  EXPECT_EQ(Form->StatusPanel(0)->text(), QStringLiteral("Alda"));
+  EXPECT_TRUE(Prompt.Messages.last().contains(QStringLiteral("You have 1 new away messages.")));
+  TAwayMessagesForm* viewer = Form->AwayParts().Viewer();
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_EQ(viewer->objectName(), QStringLiteral("AwayMessagesForm"));
+  ASSERT_EQ(viewer->SenderList()->topLevelItemCount(), 1);
+  EXPECT_EQ(viewer->SenderList()->topLevelItem(0)->text(0), QStringLiteral("Corwen"));
+  a.AwayMessagesAction->trigger();
+  EXPECT_EQ(Form->findChildren<TAwayMessagesForm*>().size(), 1);
+
+  // A character link of the page makes the character the target.
+  EXPECT_FALSE(viewer->BeforeNavigate(QStringLiteral("charlink://Corwen")));
+  EXPECT_EQ(Form->Chatting().Target().TargetName(), QStringLiteral("Corwen"));
 }
 
 TEST_F(MainFormChatTest, TheIgnoreListFileIsWrittenAtTheEndAndReadAtTheNextLogin) {

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "app/AboutBox.h"
+#include "app/AwayWiring.h"
 #include "app/ExceptionHandler.h"
 #include "app/MainForm.h"
 #include "common/ChatException.h"
@@ -151,6 +152,26 @@ TEST_F(MainFormTest, ActionTable) {
     EXPECT_NE(a.*(spec.Field), nullptr) << spec.Name;
     EXPECT_EQ((a.*(spec.Field))->objectName(), QString::fromLatin1(spec.Name));
   }
+}
+
+TEST_F(MainFormTest, AutoAwayTimerRunsFromCreationOnlyWhenAutoAwayIsOn) {
+  {
+    auto form = MakeForm();
+    EXPECT_FALSE(form->AwayParts().System().AwayTimer().isActive());
+    EXPECT_FALSE(form->Actions().AwayAction->isEnabled()); // not logged in
+    EXPECT_FALSE(form->Actions().AwayMessagesAction->isEnabled());
+  }
+  Store(QStringLiteral("AutoAway"), 1);
+  auto form = MakeForm();
+  TAwaySystem& away = form->AwayParts().System();
+  EXPECT_TRUE(away.AwayTimer().isActive());
+  EXPECT_EQ(away.AwayTimer().interval(), 5000);
+
+  // Typing in the input line counts as activity.
+  const uint32_t before = away.LastActivity();
+  QTest::qWait(5);
+  QTest::keyClick(form->Input(), Qt::Key_A);
+  EXPECT_NE(away.LastActivity(), before);
 }
 
 TEST_F(MainFormTest, StartupActionRunsOnTheFirstActivationOnly) {
