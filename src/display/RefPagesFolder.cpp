@@ -51,11 +51,16 @@ void TRefPagesFolder::Remove() {
   if (!QDir(folder).exists()) {
     return;
   }
-  // Where there is no trash (or moving fails), the pages are only temporary
-  // copies, so deleting them outright loses nothing.
-  if (!QFile::moveToTrash(folder)) {
-    QDir(folder).removeRecursively();
+  // The pages are only temporary copies, so deleting them outright loses
+  // nothing. Only Windows has a recycle bin that always exists; elsewhere Qt's
+  // trash, when the user has no trash folder yet, makes one ("files", "info")
+  // in the current directory.
+#ifdef Q_OS_WIN
+  if (QFile::moveToTrash(folder)) {
+    return;
   }
+#endif
+  QDir(folder).removeRecursively();
 }
 
 } // namespace tessra
