@@ -25,7 +25,9 @@ class TLinkDispatcher;
 class TReferences;
 class TVoicePlayer;
 class TMainForm;
+class TNewTextRefForm;
 class TPopupMenus;
+class TReferenceViewerHost;
 class TTreeIcons;
 class TVeyraChat;
 
@@ -62,6 +64,8 @@ public:
   TLinkDispatcher& Links() const { return *LinkDispatcher; }
   // Every address the console or a link opens passes through it.
   TSafeUrl& Urls() { return SafeUrls; }
+  // The reference viewer, made when the first reference is shown; null until then.
+  TNewTextRefForm* ReferenceViewer() const { return Viewer.get(); }
 
   // The ignore list file of a character, read at login and written at the end.
   void LoadIgnoreList(const QString& charName);
@@ -120,6 +124,9 @@ private:
   std::unique_ptr<TVoicePlayer> Voice;
   std::unique_ptr<TReferences> ReferenceParsers;
   std::unique_ptr<TLinkDispatcher> LinkDispatcher;
+  std::unique_ptr<TReferenceViewerHost> ViewerHost;
+  // Goes first, before the parts its commands reach.
+  std::unique_ptr<TNewTextRefForm> Viewer;
 };
 
 } // namespace tessra
