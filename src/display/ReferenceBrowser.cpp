@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTextDocument>
 
 namespace tessra {
 
@@ -9,6 +10,9 @@ TReferenceBrowser::TReferenceBrowser(QWidget* parent) : QTextBrowser(parent) {
   setOpenLinks(false);
   setOpenExternalLinks(false);
   setReadOnly(true);
+  // The pages are black: links in the usual dark blue would hardly show. A page's own colours
+  // still win.
+  document()->setDefaultStyleSheet(QStringLiteral("a { color: #8EB5FF; }"));
   // A click reaches doSetSource like every other navigation.
   connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) { setSource(url); });
 }
