@@ -16,6 +16,7 @@
 #include "app/MainForm.h"
 #include "app/PopupMenus.h"
 #include "app/ReferenceAttacher.h"
+#include "app/ReferenceViewerHost.h"
 #include "app/TreeIcons.h"
 #include "app/WhoisPresenter.h"
 #include "engine/VeyraBlob.h"
@@ -27,6 +28,7 @@
 #include "display/ChatTextCodec.h"
 #include "display/ColorMenu.h"
 #include "display/LinkDispatcher.h"
+#include "display/NewTextRefForm.h"
 #include "display/References.h"
 #include "display/RichTextTransforms.h"
 #include "display/TextTransforms.h"
@@ -324,17 +326,15 @@ void TChatWiring::SaveIgnoreList() {
   }
 }
 
-// The reference viewer comes later; until then a plain window shows the reference's text. The
-// text is another player's, so it is shown as it stands and nothing in it is loaded.
+// The viewer is made on the first reference and kept (closing it only hides it) until the window
+// goes.
 void TChatWiring::ShowReferenceText(const QString& text) {
-  auto* viewer = new QTextEdit(&Form);
-  viewer->setWindowFlag(Qt::Window);
-  viewer->setAttribute(Qt::WA_DeleteOnClose);
-  viewer->setObjectName(QStringLiteral("ReferenceViewer"));
-  viewer->setWindowTitle(QStringLiteral("Reference"));
-  viewer->setReadOnly(true);
-  viewer->setPlainText(text);
-  viewer->show();
+  if (!Viewer) {
+    ViewerHost = std::make_unique<TReferenceViewerHost>(Form, Chat, CommandLine);
+    Viewer = std::make_unique<TNewTextRefForm>(*ViewerHost, Request, SafeUrls, QString(), &Form);
+    Viewer->ItemDb = [this] { return Form.UserSettings.ItemDb; };
+  }
+  Viewer->ShowReference(text);
 }
 
 // ----------------------------------------------------------- message target

@@ -26,9 +26,11 @@ class TReferences;
 class TVoicePlayer;
 class TWhoisPresenter;
 class TMainForm;
+class TNewTextRefForm;
 class TPopupMenus;
 class TReferenceAttacher;
 class TTextBlob;
+class TReferenceViewerHost;
 class TTreeIcons;
 class TVeyraChat;
 
@@ -69,6 +71,8 @@ public:
   TSafeUrl& Urls() { return SafeUrls; }
   // The whois look-ups and their lines.
   TWhoisPresenter& WhoisLookups() const { return *WhoisPresenter; }
+  // The reference viewer, made when the first reference is shown; null until then.
+  TNewTextRefForm* ReferenceViewer() const { return Viewer.get(); }
 
   // The ignore list file of a character, read at login and written at the end.
   void LoadIgnoreList(const QString& charName);
@@ -137,6 +141,9 @@ private:
   std::unique_ptr<TLinkDispatcher> LinkDispatcher;
   std::unique_ptr<TReferenceAttacher> Attacher;
   std::unique_ptr<TWhoisPresenter> WhoisPresenter;
+  std::unique_ptr<TReferenceViewerHost> ViewerHost;
+  // Goes first, before the parts its commands reach.
+  std::unique_ptr<TNewTextRefForm> Viewer;
 };
 
 } // namespace tessra

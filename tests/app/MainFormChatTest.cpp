@@ -32,6 +32,8 @@
 #include "display/ChatConsole.h"
 #undef kSystemColorCount
 #include "display/LinkDispatcher.h"
+#include "display/NewTextRefForm.h"
+#include "display/ReferenceBrowser.h"
 #include "display/SafeUrl.h"
 #include "engine/BigInt.h"
 #include "engine/VeyraBlob.h"
@@ -103,6 +105,27 @@ struct TPeer {
   bool LoggedIn = false;
   QStringList Tells;
   QStringList Groups;
+};
+
+// Points the temporary folder at a test's own folder while the reference viewer is made, so that
+// its pages folder (removed as a whole when the viewer goes) is not the one other programs share.
+class TTempFolderScope {
+public:
+  explicit TTempFolderScope(const QString& folder) : Saved(qgetenv("TMPDIR")) {
+    qputenv("TMPDIR", folder.toLocal8Bit());
+  }
+  ~TTempFolderScope() {
+    if (Saved.isNull()) {
+      qunsetenv("TMPDIR");
+    } else {
+      qputenv("TMPDIR", Saved);
+    }
+  }
+  TTempFolderScope(const TTempFolderScope&) = delete;
+  TTempFolderScope& operator=(const TTempFolderScope&) = delete;
+
+private:
+  QByteArray Saved;
 };
 
 class MainFormChatTest : public ::testing::Test {
@@ -364,11 +387,14 @@ TEST_F(MainFormChatTest, AReceivedTextReferenceBecomesALinkAndOnlySafeAddressesO
   ASSERT_TRUE(link.hasMatch()) << line.toStdString();
   EXPECT_EQ(Form->Chatting().Blobs().Count(), 1);
 
-  // The link's click shows the reference's text in a window of its own.
-  Form->Chatting().Links().ShowReference(link.captured(1));
+  // The link's click shows the reference in the viewer.
+  {
+    const TTempFolderScope temp(Dir.path());
+    Form->Chatting().Links().ShowReference(link.captured(1));
+  }
   auto* viewer = Form->findChild<QTextEdit*>(QStringLiteral("ReferenceViewer"));
   ASSERT_NE(viewer, nullptr);
-  EXPECT_EQ(viewer->toPlainText(), QStringLiteral("the attached notes"));
+  EXPECT_EQ(viewer->toPlainText().trimmed(), QStringLiteral("the attached notes"));
 
   // Addresses from received text reach the desktop only when they are web, mail or news ones.
   QStringList opened;
@@ -380,6 +406,32 @@ TEST_F(MainFormChatTest, AReceivedTextReferenceBecomesALinkAndOnlySafeAddressesO
   EXPECT_TRUE(Form->Chatting().Urls().Open(QStringLiteral("https://veyra.example/")));
   EXPECT_EQ(opened, QStringList{QStringLiteral("https://veyra.example/")});
   EXPECT_EQ(CountLines(QStringLiteral("Refused to open \"file:///etc/passwd\"")), 1);
+}
+
+TEST_F(MainFormChatTest, AReferencePageTellLinkReachesItsTargetWhoseAnswerOpensByItself) {
+  LogIn();
+  {
+    const TTempFolderScope temp(Dir.path());
+    Form->Chatting().Links().ShowTextReference(
+        TTextBlob(TBytes("Ask for <a href=\"chatcmd:///tell Corwen !list\">the list</a>")));
+  }
+  TNewTextRefForm* viewer = Form->Chatting().ReferenceViewer();
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_TRUE(viewer->isVisible());
+  EXPECT_TRUE(viewer->Folder().Path().startsWith(Dir.path()));
+  const QString href = QStringLiteral("link://0");
+  EXPECT_TRUE(viewer->Browser()->toHtml().contains(href));
+  Q_EMIT viewer->Browser()->anchorClicked(QUrl(href));
+  ASSERT_TRUE(Pump([this] { return Corwen->Tells.contains(QStringLiteral("Alda: !list")); }))
+      << Corwen->Tells.join(u'\n').toStdString();
+  EXPECT_EQ(CountLines(QStringLiteral("!list")), 1); // the tell's echo
+
+  Corwen->Chat.SendTell("Alda", "Here: <a href=\"text://Sword, Shield\">my list</a>");
+  ASSERT_TRUE(Pump([viewer] {
+    return viewer->Browser()->toPlainText().trimmed() == QStringLiteral("Sword, Shield");
+  }));
+  EXPECT_EQ(viewer->History().Count(), 2);
+  EXPECT_EQ(CountLines(QStringLiteral("Here: my list")), 1);
 }
 
 } // namespace

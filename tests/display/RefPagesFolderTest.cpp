@@ -49,5 +49,32 @@ TEST(RefPagesFolderTest, AnUncreatableFolderGivesAnErrorAndNoPage) {
   EXPECT_FALSE(folder.Error().isEmpty());
 }
 
+#ifndef Q_OS_WIN
+TEST(RefPagesFolderTest, RemovingLeavesNoTrashFoldersBehindWhereTheUserHasNoTrash) {
+  QTemporaryDir temp;
+  ASSERT_TRUE(temp.isValid());
+  // No data folder, so no trash folder; and a current directory of our own to look into.
+  const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", temp.filePath(QStringLiteral("no-such-data")).toLocal8Bit());
+  const QString savedCurrent = QDir::currentPath();
+  const QString work = temp.filePath(QStringLiteral("work"));
+  ASSERT_TRUE(QDir().mkpath(work));
+  ASSERT_TRUE(QDir::setCurrent(work));
+
+  TRefPagesFolder folder(temp.filePath(QStringLiteral("tmp")));
+  ASSERT_FALSE(folder.WritePage(QStringLiteral("x")).isEmpty());
+  folder.Remove();
+  EXPECT_FALSE(QDir(folder.Path()).exists());
+  EXPECT_EQ(QDir(work).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+
+  QDir::setCurrent(savedCurrent);
+  if (savedData.isNull()) {
+    qunsetenv("XDG_DATA_HOME");
+  } else {
+    qputenv("XDG_DATA_HOME", savedData);
+  }
+}
+#endif
+
 } // namespace
 } // namespace tessra

@@ -1,0 +1,335 @@
+#include "display/ReferencePage.h"
+
+#include <optional>
+
+#include "display/ColorCodes.h"
+#include "display/LinkDispatcher.h"
+#include "display/References.h"
+
+namespace tessra {
+
+namespace {
+
+constexpr QStringView kLinkOpen = u"<a ";
+constexpr QStringView kLinkClose = u"</a>";
+// Stands for a line break inside a link's tool tip until the text's own line breaks have become
+// "<br>".
+constexpr QStringView kTitleBreak = u"\x17\x19";
+
+bool IsQuote(QChar c) {
+  return c == QLatin1Char('"') || c == QLatin1Char('\'');
+}
+
+// A style line is copied into the new link only when it is one well-formed quoted attribute: a
+// value holding quotes or angle brackets could add attributes of its own or end the tag.
+bool IsPlainStyleLine(QStringView line) {
+  const qsizetype equals = line.indexOf(QLatin1Char('='));
+  if (equals < 0) {
+    return false;
+  }
+  const QStringView value = line.sliced(equals + 1);
+  if (value.size() < 2 || !IsQuote(value.front()) || value.back() != value.front()) {
+    return false;
+  }
+  for (const QChar c : value.sliced(1, value.size() - 2)) {
+    if (IsQuote(c) || c == QLatin1Char('<') || c == QLatin1Char('>')) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A tool tip as the value of a double-quoted title attribute: quotes and angle brackets of the
+// other player's text would otherwise end the attribute or the tag. Ampersands stay, so that
+// entities in the text still show as their characters.
+QString TitleValue(const QString& text) {
+  QString value = text;
+  value.replace(QLatin1Char('"'), QStringLiteral("&quot;"));
+  value.replace(QLatin1Char('<'), QStringLiteral("&lt;"));
+  value.replace(QLatin1Char('>'), QStringLiteral("&gt;"));
+  return value;
+}
+
+QString LinkStart(qsizetype action) {
+  return QStringLiteral("<a href=\"link://") + QString::number(action) + QLatin1Char('"');
+}
+
+// A decimal number as the item links carry it: an optional sign and digits, within 32 bits.
+std::optional<qint64> DecimalNumber(QStringView text) {
+  qsizetype i = 0;
+  bool negative = false;
+  if (!text.isEmpty() && (text.front() == QLatin1Char('-') || text.front() == QLatin1Char('+'))) {
+    negative = text.front() == QLatin1Char('-');
+    i = 1;
+  }
+  if (i >= text.size()) {
+    return std::nullopt;
+  }
+  qint64 value = 0;
+  for (; i < text.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    if (c < u'0' || c > u'9') {
+      return std::nullopt;
+    }
+    value = value * 10 + (c - u'0');
+    if (value > qint64(INT32_MAX) + 1) {
+      return std::nullopt;
+    }
+  }
+  value = negative ? -value : value;
+  if (value < INT32_MIN || value > INT32_MAX) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+QString NotAnInteger(QStringView text) {
+  return QLatin1Char('\'') + text.toString() + QStringLiteral("' is not a valid integer value");
+}
+
+} // namespace
+
+QString ConvertTextLinks(const QString& text, QChar quote, QStringList& actions) {
+  const QString marker = QStringLiteral("href=") + quote + QStringLiteral("text://");
+  const QStringView data(text);
+  QString result;
+  qsizetype copied = 0;
+  for (qsizetype at = data.indexOf(kLinkOpen); at >= 0; at = data.indexOf(kLinkOpen, at)) {
+    const QStringView rest = data.sliced(at);
+    // The opening tag is found first: a "<a " inside it (within a quoted value) is no link, and
+    // only links whose tag names a text reference need the walk to their "</a>".
+    const qsizetype tagEnd = FindClosing(rest, u"<", {}, u">");
+    if (tagEnd < 0) {
+      break;
+    }
+    if (!rest.first(tagEnd + 1).contains(marker)) {
+      at += tagEnd + 1;
+      continue;
+    }
+    const qsizetype close = FindClosing(rest, kLinkOpen, {}, kLinkClose);
+    if (close < 0 || close < tagEnd) {
+      break;
+    }
+    bool unterminated = false;
+    const QStringList attributes = ExtractLinkAttributes(rest.sliced(2, tagEnd - 2), &unterminated);
+    if (unterminated) {
+      break;
+    }
+    QString style;
+    std::optional<QString> href;
+    for (const QString& line : attributes) {
+      if (line.startsWith(u"style=")) {
+        style = line;
+      } else if (line.startsWith(u"href=")) {
+        href = line.sliced(5);
+      }
+    }
+    if (!href) {
+      at += tagEnd + 1;
+      continue;
+    }
+    const QString value = href->size() >= 2 ? href->sliced(1, href->size() - 2) : QString();
+    actions.append(QStringLiteral("/messagebox ") + value);
+    result += data.sliced(copied, at - copied);
+    result += LinkStart(actions.size() - 1);
+    if (!style.isEmpty() && IsPlainStyleLine(style)) {
+      result += QLatin1Char(' ') + style;
+    }
+    result += QStringLiteral(" title=\"Display reference\">");
+    result += rest.sliced(tagEnd + 1, close - tagEnd - 1);
+    result += kLinkClose;
+    copied = at + close + kLinkClose.size();
+    at = copied;
+  }
+  if (copied == 0) {
+    return text;
+  }
+  result += data.sliced(copied);
+  return result;
+}
+
+QString ConvertCmdLinks(const QString& text, QChar quote, QStringList& actions) {
+  const QString opening = QStringLiteral("<a href=") + quote + QStringLiteral("chatcmd://");
+  const QString tagEnd = QString(quote) + QLatin1Char('>');
+  const QStringView data(text);
+  QString result;
+  qsizetype copied = 0;
+  for (qsizetype at = data.indexOf(opening); at >= 0; at = data.indexOf(opening, copied)) {
+    const qsizetype commandStart = at + opening.size();
+    const qsizetype commandEnd = data.indexOf(tagEnd, commandStart);
+    if (commandEnd < 0) {
+      break;
+    }
+    const qsizetype labelStart = commandEnd + tagEnd.size();
+    const qsizetype close = data.indexOf(kLinkClose, labelStart);
+    if (close < 0) {
+      break;
+    }
+    const QString command = data.sliced(commandStart, commandEnd - commandStart).toString();
+    actions.append(command);
+    QString title = StripColorCodes(command);
+    title.replace(QStringLiteral("\\n "), kTitleBreak.toString(), Qt::CaseInsensitive);
+    title.replace(QLatin1Char('\n'), kTitleBreak.toString());
+    result += data.sliced(copied, at - copied);
+    result += LinkStart(actions.size() - 1) + QStringLiteral(" title=\"") + TitleValue(title) +
+              QStringLiteral("\">");
+    result += data.sliced(labelStart, close - labelStart);
+    result += kLinkClose;
+    copied = close + kLinkClose.size();
+  }
+  if (copied == 0) {
+    return text;
+  }
+  result += data.sliced(copied);
+  return result;
+}
+
+QString ConvertItemLinks(const QString& text, QChar quote, const QString& itemDb,
+                         QStringList& actions, QString& error) {
+  const QString opening = QStringLiteral("<a href=") + quote + QStringLiteral("itemref://");
+  const QString tagEnd = QString(quote) + QLatin1Char('>');
+  const QStringView data(text);
+  QString result;
+  qsizetype copied = 0;
+  for (qsizetype at = data.indexOf(opening); at >= 0; at = data.indexOf(opening, copied)) {
+    const qsizetype numbersStart = at + opening.size();
+    const qsizetype numbersEnd = data.indexOf(tagEnd, numbersStart);
+    if (numbersEnd < 0) {
+      break;
+    }
+    const qsizetype labelStart = numbersEnd + tagEnd.size();
+    const qsizetype close = data.indexOf(kLinkClose, labelStart);
+    if (close < 0) {
+      break;
+    }
+    const QStringView numbers = data.sliced(numbersStart, numbersEnd - numbersStart);
+    const QList<QStringView> parts = numbers.split(QLatin1Char('/'));
+    if (parts.size() != 3) {
+      error = QLatin1Char('\'') + numbers.toString() +
+              QStringLiteral("' is not a valid item reference (low id/high id/quality level)");
+      return text;
+    }
+    qint64 values[3] = {0, 0, 0};
+    for (int i = 0; i < 3; ++i) {
+      const std::optional<qint64> value = DecimalNumber(parts[i]);
+      if (!value) {
+        error = NotAnInteger(parts[i]);
+        return text;
+      }
+      values[i] = *value;
+    }
+    const QString action =
+        QStringLiteral("/start ") + ItemDatabaseAddress(values[0], values[1], values[2], itemDb);
+    actions.append(action);
+    result += data.sliced(copied, at - copied);
+    result += LinkStart(actions.size() - 1) + QStringLiteral(" title=\"") + TitleValue(action) +
+              QStringLiteral("\">");
+    result += data.sliced(labelStart, close - labelStart);
+    result += kLinkClose;
+    copied = close + kLinkClose.size();
+  }
+  if (copied == 0) {
+    return text;
+  }
+  result += data.sliced(copied);
+  return result;
+}
+
+QString ReplaceTextColorCodes(const QString& text) {
+  QString result = text;
+  for (const TColorCodeEntry& entry : ColorCodeTable()) {
+    if (entry.Code[0] != kColorCodeLead) {
+      continue; // the reference code 11 hex has no textual form
+    }
+    const QString code = QStringLiteral("#C") +
+                         QStringLiteral("%1").arg(int(entry.Code[1]), 2, 10, QLatin1Char('0'));
+    const QString font = QStringLiteral("</font><font color=\"#") +
+                         ColorToHex(QColor::fromRgb(entry.Rgb)) + QStringLiteral("\">");
+    result.replace(code + QLatin1Char(' '), font, Qt::CaseInsensitive);
+    result.replace(code, font, Qt::CaseInsensitive);
+  }
+  return result;
+}
+
+QString KeepSpaceRuns(const QString& text) {
+  QString result;
+  result.reserve(text.size());
+  bool inTag = false;
+  qsizetype run = 0; // spaces of the current run written so far
+  for (const QChar c : text) {
+    if (inTag) {
+      result += c;
+      inTag = c != QLatin1Char('>');
+      continue;
+    }
+    if (c == QLatin1Char(' ')) {
+      if (run % 2 == 1) {
+        result += QStringLiteral("&nbsp;");
+      } else {
+        result += c;
+      }
+      ++run;
+      continue;
+    }
+    run = 0;
+    inTag = c == QLatin1Char('<');
+    result += c;
+  }
+  return result;
+}
+
+QString ItemDatabaseAddress(qint64 lowId, qint64 highId, qint64 ql, const QString& itemDb) {
+  if (itemDb.compare(QLatin1String("tarvik"), Qt::CaseInsensitive) == 0) {
+    return QLatin1String(TLinkDispatcher::kSecondItemSite) + QStringLiteral("/veyra/db.php?id=") +
+           QString::number(lowId) + QStringLiteral("&ql=") + QString::number(ql);
+  }
+  return QLatin1String(TLinkDispatcher::kFirstItemSite) + QStringLiteral("/showitem.asp?LowID=") +
+         QString::number(lowId) + QStringLiteral("&HiID=") + QString::number(highId) +
+         QStringLiteral("&QL=") + QString::number(ql);
+}
+
+QString ConvertReferenceText(const QString& text, const QColor& textColor, const QString& itemDb,
+                             QStringList& actions, QString& error) {
+  constexpr QChar kQuotes[2] = {QLatin1Char('"'), QLatin1Char('\'')};
+  QString page = text;
+  for (const QChar quote : kQuotes) {
+    page = ConvertTextLinks(page, quote, actions);
+  }
+  for (const QChar quote : kQuotes) {
+    page = ConvertCmdLinks(page, quote, actions);
+  }
+  for (const QChar quote : kQuotes) {
+    page = ConvertItemLinks(page, quote, itemDb, actions, error);
+    if (!error.isEmpty()) {
+      return QString();
+    }
+  }
+  page.replace(QStringLiteral("\x10\n"), QStringLiteral("\x10"));
+  page.replace(QStringLiteral("&#039;"), QStringLiteral("'"));
+  page.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
+  page.replace(kTitleBreak.toString(), QStringLiteral("\n"));
+  page = AdaptColors(page, textColor, std::nullopt);
+  page = ReplaceTextColorCodes(page);
+  page = StripColorCodes(page);
+  page.remove(QChar(kColorCodeLead));
+  return KeepSpaceRuns(page);
+}
+
+TReferencePage BuildReferencePage(const QString& text, const QColor& textColor,
+                                  const QString& itemDb) {
+  TReferencePage page;
+  const QString body = ConvertReferenceText(text, textColor, itemDb, page.Actions, page.Error);
+  if (!page.Error.isEmpty()) {
+    page.Actions.clear();
+    return page;
+  }
+  page.Html = QStringLiteral("<body leftmargin=\"0\" rightmargin=\"0\" topmargin=\"0\" "
+                             "bottommargin=\"0\" bgcolor=\"#000000\">\n"
+                             "<STYLE TYPE=\"text/css\"><!-- .tessra { font-size: 14px; "
+                             "font-family: \"Verdana\", sans-serif; }--></STYLE><span "
+                             "class=\"tessra\"><font color=\"#FFFFFF\">\n") +
+              body + QStringLiteral("\n</font></span></body>");
+  return page;
+}
+
+} // namespace tessra
