@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "app/ExceptionHandler.h"
+#include "app/FirstPaintReport.h"
 #include "app/MainForm.h"
 #include "settings/CharSelForm.h"
 #include "settings/MessageBoxPrompt.h"
@@ -89,6 +90,7 @@ int main(int argc, char** argv) {
   for (const QString& problem : problems) {
     form.AddErrorLine(problem);
   }
+  tessra::ReportFirstPaint(form);
   form.show();
   form.activateWindow();
   // Without a window manager the window may never be told it is active; the
