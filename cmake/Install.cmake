@@ -20,10 +20,10 @@ foreach(size 16 22 24 32 48 64 128 256 512)
 endforeach()
 
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE
-        DESTINATION ${CMAKE_INSTALL_DOCDIR}
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tessra
         RENAME copyright)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tessra)
 
 # The Debian package: tessra_<version>_<arch>.deb.
 set(CPACK_GENERATOR DEB)

@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QProcessEnvironment>
 #include <QTimer>
 
@@ -41,6 +42,9 @@ int main(int argc, char** argv) {
   QCoreApplication::setApplicationName(QStringLiteral("Tessra"));
   QCoreApplication::setApplicationVersion(QStringLiteral(TESSRA_VERSION));
   QGuiApplication::setApplicationDisplayName(QStringLiteral("Tessra +"));
+  // The installed menu entry and icon (tessra.desktop, hicolor "tessra").
+  QGuiApplication::setDesktopFileName(QStringLiteral("tessra"));
+  QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tessra")));
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Tessra + chat client"));
