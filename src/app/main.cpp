@@ -3,10 +3,12 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QProcessEnvironment>
 #include <QTimer>
 
 #include "app/ExceptionHandler.h"
+#include "app/FirstPaintReport.h"
 #include "app/MainForm.h"
 #include "display/WhoisSite.h"
 #include "settings/CharSelForm.h"
@@ -41,6 +43,9 @@ int main(int argc, char** argv) {
   QCoreApplication::setApplicationName(QStringLiteral("Tessra"));
   QCoreApplication::setApplicationVersion(QStringLiteral(TESSRA_VERSION));
   QGuiApplication::setApplicationDisplayName(QStringLiteral("Tessra +"));
+  // The installed menu entry and icon (tessra.desktop, hicolor "tessra").
+  QGuiApplication::setDesktopFileName(QStringLiteral("tessra"));
+  QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tessra")));
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Tessra + chat client"));
@@ -109,6 +114,7 @@ int main(int argc, char** argv) {
   for (const QString& problem : problems) {
     form.AddErrorLine(problem);
   }
+  tessra::ReportFirstPaint(form);
   form.show();
   form.activateWindow();
   // Without a window manager the window may never be told it is active; the

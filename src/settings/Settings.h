@@ -64,7 +64,7 @@ struct TSettings {
   TColorCode InputEditColor = kColorWindow;
   bool Logging = false;
   bool TimestampLogging = true;
-  QString LoggingFolder; // defaults to "Logs" beside the executable
+  QString LoggingFolder; // defaults to DefaultLoggingFolder() (SettingsStore.h)
   bool LogGroup = true;
   bool LogPrivate = true;
   bool LogPrivateGroup = true;

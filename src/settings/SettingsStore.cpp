@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 #include "PasswordScramble.h"
 
@@ -29,8 +30,12 @@ const QString kInputPrefix = QStringLiteral("InputEdit");
 } // namespace
 
 QString DefaultLoggingFolder() {
-  return QDir::toNativeSeparators(QCoreApplication::applicationDirPath() +
-                                  QStringLiteral("/Logs/"));
+#ifdef Q_OS_WIN
+  const QString base = QCoreApplication::applicationDirPath();
+#else
+  const QString base = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+#endif
+  return QDir::toNativeSeparators(base + QStringLiteral("/Logs/"));
 }
 
 void ReadFontGroup(const TRegistryKey& key, const QString& prefix, TFontSettings& font) {

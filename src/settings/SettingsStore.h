@@ -18,8 +18,11 @@ inline const QString kToolbarsKey = QStringLiteral("Software\\Tessra\\MainForm\\
 inline const QString kMainFormPath = QStringLiteral("Software\\Tessra\\MainForm");
 inline const QString kMessagesFormPath = QStringLiteral("Software\\Tessra\\MessagesForm");
 
-// "Logs" beside the executable, with a trailing separator; rebuilt at every
-// start so moving the program moves the default.
+// The folder "Logs", with a trailing separator, rebuilt at every start. On
+// Windows it is beside the executable, so moving the program folder moves the
+// default. Elsewhere the program is installed into a system folder such as
+// /usr/bin that its users cannot (and should not) write to, so the logs go to
+// the user's data folder (~/.local/share/Tessra/Logs/ on Linux).
 QString DefaultLoggingFolder();
 
 // Reads every main value in its fixed order, each with its default, calling the

@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -122,7 +123,14 @@ TEST_F(SettingsStoreTest, FirstStartGivesEveryDefault) {
   ASSERT_TRUE(LoadSettings(*registry, settings));
   TSettings expected;
   expected.IgnoreAllFolder = expected.VeyraDirectory;
+#ifdef Q_OS_WIN
   expected.LoggingFolder = QCoreApplication::applicationDirPath() + QStringLiteral("/Logs/");
+#else
+  // Not beside the program: an installed copy lives in a folder its users cannot write to.
+  expected.LoggingFolder =
+      QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/Logs/");
+  EXPECT_FALSE(expected.LoggingFolder.startsWith(QCoreApplication::applicationDirPath()));
+#endif
   EXPECT_TRUE(settings == expected);
   EXPECT_EQ(settings.OnStartup, 1);
   EXPECT_EQ(settings.LastDimension, QStringLiteral("Merovan"));
