@@ -3,7 +3,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "OptionsHost.h"
@@ -24,15 +24,17 @@ TFontsFrame::TFontsFrame(TOptionsHost& host, QWidget* parent) : TOptionBaseFrame
     row.Box->setReadOnly(true);
     row.Label = new QLabel(QString::fromLatin1(captions[static_cast<size_t>(i)]), this);
     row.Label->setBuddy(row.Box);
-    row.FontButton = new QPushButton(QStringLiteral("Font..."), this);
-    row.ColorButton = new QPushButton(QStringLiteral("Color..."), this);
+    row.FontButton = new QToolButton(this);
+    row.FontButton->setText(QStringLiteral("Font..."));
+    row.ColorButton = new QToolButton(this);
+    row.ColorButton->setText(QStringLiteral("Color..."));
     grid->addWidget(row.Label, i, 0);
     grid->addWidget(row.Box, i, 1);
     grid->addWidget(row.FontButton, i, 2);
     grid->addWidget(row.ColorButton, i, 3);
     const auto index = static_cast<TFontRowIndex>(i);
-    connect(row.FontButton, &QPushButton::clicked, this, [this, index] { FontClick(index); });
-    connect(row.ColorButton, &QPushButton::clicked, this, [this, index] { ColorClick(index); });
+    connect(row.FontButton, &QToolButton::clicked, this, [this, index] { FontClick(index); });
+    connect(row.ColorButton, &QToolButton::clicked, this, [this, index] { ColorClick(index); });
     ShowRow(row);
   }
   grid->setColumnStretch(1, 1);
@@ -55,6 +57,7 @@ void TFontsFrame::ShowRow(TFontRow& row) {
   row.Box->setPalette(palette);
   row.Box->setFont(row.Font.ToFont());
   row.Box->setText(FontText(row.Font));
+  row.Box->setCursorPosition(0);
 }
 
 void TFontsFrame::LoadOptions() {

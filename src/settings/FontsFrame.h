@@ -8,7 +8,7 @@
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
+class QToolButton;
 
 namespace tessra {
 
@@ -23,8 +23,8 @@ public:
   struct TFontRow {
     QLabel* Label = nullptr;
     QLineEdit* Box = nullptr;
-    QPushButton* FontButton = nullptr;
-    QPushButton* ColorButton = nullptr;
+    QToolButton* FontButton = nullptr;
+    QToolButton* ColorButton = nullptr;
     TFontSettings Font;
     TColorCode Color = kColorWindow;
   };
