@@ -112,6 +112,10 @@ QPalette TMainOptionsHost::Palette() const {
   return Form.palette();
 }
 
+int TMainOptionsHost::ExecDialog(QDialog& dialog) {
+  return Form.Prompt.ExecDialog(dialog);
+}
+
 void TMainOptionsHost::ApplyFonts() {
   const TSettings& s = Form.UserSettings;
   const QPalette palette = Form.palette();

@@ -44,6 +44,7 @@ public:
   void ApplyFonts() override;
   void ApplyChatWindow() override;
   QPalette Palette() const override;
+  int ExecDialog(QDialog& dialog) override;
 
   // Smooth scrolling and line spacing to the console.
   void ApplyConsole();

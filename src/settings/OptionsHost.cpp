@@ -5,7 +5,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDialog>
+
+#include "FontPickDialog.h"
 
 namespace tessra {
 
@@ -22,6 +23,10 @@ TFontSettings FontSettingsFrom(const QFont& font, const TFontSettings& base) {
   return result;
 }
 
+int TOptionsHost::ExecDialog(QDialog& dialog) {
+  return dialog.exec();
+}
+
 QPalette TOptionsHost::Palette() const {
   return QApplication::palette();
 }
@@ -35,12 +40,11 @@ std::optional<QColor> TOptionsHost::PickColor(QWidget* parent, const QColor& ini
 }
 
 std::optional<TFontSettings> TOptionsHost::PickFont(QWidget* parent, const TFontSettings& initial) {
-  bool ok = false;
-  const QFont font = QFontDialog::getFont(&ok, initial.ToFont(), parent);
-  if (!ok) {
+  TFontPickDialog dialog(parent, initial, Palette());
+  if (ExecDialog(dialog) != QDialog::Accepted) {
     return std::nullopt;
   }
-  return FontSettingsFrom(font, initial);
+  return dialog.Chosen();
 }
 
 std::optional<QString> TOptionsHost::BrowseFolder(QWidget* parent, const QString& title,

@@ -13,6 +13,7 @@
 #include "engine/DimensionList.h"
 #include "engine/VeyraChat.h"
 
+class QDialog;
 class QWidget;
 
 namespace tessra {
@@ -52,12 +53,15 @@ public:
   // options take effect.
   virtual void ApplyChatWindow() = 0;
 
+  // Runs one of the pickers' own dialogs modally (QDialog::Accepted or
+  // Rejected).
+  virtual int ExecDialog(QDialog& dialog);
   // The palette system colour codes are read against.
   virtual QPalette Palette() const;
   // The colour dialog (full, any colour); none when cancelled.
   virtual std::optional<QColor> PickColor(QWidget* parent, const QColor& initial);
-  // The font dialog; none when cancelled. The result keeps initial's colour
-  // and character set unless the dialog chose them.
+  // The font dialog, text colour included; none when cancelled. The result
+  // keeps initial's character set.
   virtual std::optional<TFontSettings> PickFont(QWidget* parent, const TFontSettings& initial);
   // The folder browser, starting at start when that folder exists; the chosen
   // folder ends in a separator. None when cancelled.
