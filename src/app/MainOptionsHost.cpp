@@ -35,14 +35,6 @@ void SetColors(QWidget* widget, const QColor& background, const QColor& text,
 
 } // namespace
 
-TMainOptionsHost::~TMainOptionsHost() {
-  // The dialog's pages hold on to this host; nothing of theirs may outlive it.
-  if (Dialog != nullptr) {
-    Dialog->hide();
-    Dialog->deleteLater();
-  }
-}
-
 void TMainOptionsHost::OptionsActionExecute() {
   if (Dialog == nullptr || Dialog->IsClosing()) {
     Dialog = new TOptionsForm(*this, &Form);

@@ -18,7 +18,6 @@ class TMainForm;
 class TMainOptionsHost : public TOptionsHost {
 public:
   explicit TMainOptionsHost(TMainForm& form) : Form(form) {}
-  ~TMainOptionsHost() override;
 
   TMainOptionsHost(const TMainOptionsHost&) = delete;
   TMainOptionsHost& operator=(const TMainOptionsHost&) = delete;

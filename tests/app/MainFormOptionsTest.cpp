@@ -3,8 +3,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QEvent>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,12 +12,15 @@
 #include <QPointer>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include "app/MainForm.h"
 #include "settings/ChatWindowFrame.h"
 #include "settings/FileRegistry.h"
+#include "settings/FontPickDialog.h"
+#include "settings/FontsFrame.h"
 #include "settings/LoggingFrame.h"
 #include "settings/OptionsForm.h"
 #include "settings/SOCKSFrame.h"
@@ -101,12 +104,19 @@ TEST_F(MainFormOptionsTest, FontsAndColoursReachEveryControlWithTheDerivedLinkFo
   s.OutputMemoColor = RgbColorCode(0, 0, 0);
   s.InputEditFont.Name = QStringLiteral("Verdana");
   s.InputEditFont.Size = 10;
-  s.InputEditFont.Color = RgbColorCode(0xFF, 0, 0);
   s.InputEditColor = RgbColorCode(0xFF, 0xFF, 0xE0);
   s.FriendsTreeViewColor = RgbColorCode(0x20, 0x20, 0x20);
   TOptionsForm& dialog = Open();
-  Show<TOptionBaseFrame>(dialog, "Fonts & Colors");
+  auto& fonts = Show<TFontsFrame>(dialog, "Fonts & Colors");
+  // The font dialog runs through the window's prompt; the user picks red text.
+  Prompt.Dialogs.push_back([](QDialog& picker) {
+    dynamic_cast<TFontPickDialog&>(picker).SetColor(QColor(0xFF, 0, 0));
+    picker.accept();
+  });
+  fonts.Row(TFontsFrame::frInput).FontButton->click();
+  EXPECT_EQ(Prompt.DialogsRun, 1);
   Ok(dialog);
+  EXPECT_EQ(s.InputEditFont.Color, RgbColorCode(0xFF, 0, 0));
 
   TChatConsole& console = *Form->Console();
   EXPECT_EQ(console.Font().Font.family(), QStringLiteral("Courier"));
