@@ -25,6 +25,7 @@
 #include "settings/OptionsForm.h"
 #include "settings/SOCKSFrame.h"
 #include "settings/ScriptedPrompt.h"
+#include "settings/SettingsStore.h"
 #define kSystemColorCount kDisplaySystemColorCount
 #include "display/ChatConsole.h"
 #include "display/ColorMenu.h"
@@ -36,7 +37,9 @@ namespace {
 // The options dialog on the real main window (offscreen, no server).
 class MainFormOptionsTest : public ::testing::Test {
 protected:
-  MainFormOptionsTest() {
+  MainFormOptionsTest() { MakeForm(); }
+  void MakeForm() {
+    Form.reset();
     auto registry = std::make_unique<TFileRegistry>(Dir.filePath(QStringLiteral("settings.json")));
     registry->Load();
     TMainForm::TOptions options;
@@ -162,6 +165,22 @@ TEST_F(MainFormOptionsTest, LoggingSwitchedOnStartsInTheFolderChosenOnThePage) {
   Form->AddSystemLine(QStringLiteral("hello"));
   system.seek(0);
   EXPECT_TRUE(system.readAll().contains("System Message: hello"));
+}
+
+TEST_F(MainFormOptionsTest, LoggingStoredOnStartsAtStartUpInTheStoredFolder) {
+  const QString folder = Dir.filePath(QStringLiteral("stored logs")) + QDir::separator();
+  Form.reset();
+  {
+    TFileRegistry registry(Dir.filePath(QStringLiteral("settings.json")));
+    registry.Load();
+    auto key = registry.OpenKey(kSettingsKey, true);
+    key->WriteBool(QStringLiteral("Logging"), true);
+    key->WriteString(QStringLiteral("LoggingFolder"), folder);
+  }
+  MakeForm();
+  QFile system(QDir(folder).filePath(QStringLiteral("system.log")));
+  ASSERT_TRUE(system.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(system.readAll().startsWith("Logging started "));
 }
 
 TEST_F(MainFormOptionsTest, ChatWindowAndAwayOptionsTakeEffectAtOnce) {
