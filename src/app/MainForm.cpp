@@ -117,10 +117,13 @@ TMainForm::TMainForm(TOptions options, QWidget* parent)
       static_cast<TConnectionLifecycle::TEngine&>(*this),
       static_cast<TConnectionLifecycle::TView&>(*this),
       static_cast<TConnectionLifecycle::TCursor&>(*this), UserSettings, Prompt, this);
+  OptionsHost = std::make_unique<TMainOptionsHost>(*this);
   WireActions();
   WireEngine();
   Wiring->Wire();
   Away = std::make_unique<TAwayWiring>(*this, Prompt, Options.Registry.get());
+  // The away options apply the auto-away timer at once.
+  OptionsHost->OnUpdateAwayTimer = [this] { Away->System().UpdateAwayTimer(); };
   FormCreate();
 }
 
@@ -384,9 +387,8 @@ void TMainForm::WireActions() {
   connect(GroupDockablePanel, &QDockWidget::visibilityChanged, this,
           [this] { UpdateViewActions(); });
 
-  connect(a.OptionsAction, &QAction::triggered, this, [] {
-    // The options window comes with the option pages.
-  });
+  connect(a.OptionsAction, &QAction::triggered, this,
+          [this] { OptionsHost->OptionsActionExecute(); });
   const auto open = [](const char* url) {
     return [url] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(url))); };
   };
@@ -736,27 +738,10 @@ TSettingsHooks TMainForm::SettingsHooks() {
   hooks.SetProxy = [this](const TSettings& s) {
     Chat->SetProxy(s.SocksProxy, s.SocksVer5, s.SocksHost, s.SocksPort, s.SocksUser, s.SocksPass);
   };
-  hooks.ApplyConsole = [this](const TSettings& s) { OutputMemo->SetLineSpacing(s.LineSpacing); };
-  hooks.ApplyFonts = [this](const TSettings& s) {
-    const QPalette pal = palette();
-    OutputMemo->SetFont(
-        TChatFont{s.OutputMemoFont.ToFont(), ColorFromCode(s.OutputMemoFont.Color, pal)});
-    OutputMemo->SetColor(ColorFromCode(s.OutputMemoColor, pal));
-    InputEdit->setFont(s.InputEditFont.ToFont());
-    FriendsTreeView->setFont(s.FriendsTreeViewFont.ToFont());
-    GroupsTreeView->setFont(s.GroupsTreeViewFont.ToFont());
-  };
-  hooks.SetLogging = [this](bool logging) {
-    TChatLogSettings& log = LogWriter->Settings();
-    log.TimestampLogging = UserSettings.TimestampLogging;
-    log.LoggingFolder = UserSettings.LoggingFolder;
-    log.LogGroup = UserSettings.LogGroup;
-    log.LogPrivate = UserSettings.LogPrivate;
-    log.LogPrivateGroup = UserSettings.LogPrivateGroup;
-    log.LogSystem = UserSettings.LogSystem;
-    log.LogError = UserSettings.LogError;
-    LogWriter->SetLogging(logging);
-  };
+  // The options pages apply the same steps.
+  hooks.ApplyConsole = [this](const TSettings&) { OptionsHost->ApplyConsole(); };
+  hooks.ApplyFonts = [this](const TSettings&) { OptionsHost->ApplyFonts(); };
+  hooks.SetLogging = [this](bool logging) { OptionsHost->SetLogging(logging); };
   hooks.GatherFromControls = [this](TSettings& s) {
     s.GroupPanelVisible = GroupDockablePanel->isVisibleTo(this);
     s.GroupsTreeViewHeight = GroupsTreeView->height();
@@ -795,14 +780,7 @@ void TMainForm::FormCreate() {
   if (Options.Registry) {
     LoadSettings(*Options.Registry, UserSettings, SettingsHooks());
   }
-  TChatPresenterSettings& lines = ChatPresenter->Settings();
-  lines.TimestampChat = UserSettings.TimestampChat;
-  lines.TimestampFormat = UserSettings.TimestampFormat;
-  lines.TimestampColor = ColorFromCode(UserSettings.TimestampColor, palette());
-  lines.TimestampIndent = UserSettings.TimestampIndent;
-  lines.ParseUrls = UserSettings.ParseUrls;
-  lines.LinkNames = UserSettings.LinkNames;
-  lines.LinkGroups = UserSettings.LinkGroups;
+  OptionsHost->ApplyChatWindow();
   // 8. Auto-away counts idle time from now.
   Away->System().UpdateAwayTimer();
   if (Options.SavePlacement && Options.Registry) {

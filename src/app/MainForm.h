@@ -16,6 +16,7 @@
 #include "app/ConnectionLifecycle.h"
 #include "app/InputLine.h"
 #include "app/MainActions.h"
+#include "app/MainOptionsHost.h"
 #include "engine/VeyraChat.h"
 #include "settings/LoginManager.h"
 #include "settings/Prompt.h"
@@ -106,6 +107,8 @@ public:
   TChatWiring& Chatting() const { return *Wiring; }
   // The away mode, its store and viewer.
   TAwayWiring& AwayParts() const { return *Away; }
+  // The options dialog and what its pages apply to the window.
+  TMainOptionsHost& OptionsWindow() const { return *OptionsHost; }
   QTreeWidget* FriendsTree() const { return FriendsTreeView; }
   QTreeWidget* GroupsTree() const { return GroupsTreeView; }
   QToolBar* ToolBar() const { return StandardBar; }
@@ -137,6 +140,7 @@ protected:
 private:
   // The chatting parts reach the window's own parts directly.
   friend class TChatWiring;
+  friend class TMainOptionsHost;
 
   // Received text as console mark-up, with the window's own settings.
   QString ReceivedToMarkup(QByteArrayView message, const TBlob* blob,
@@ -194,6 +198,7 @@ private:
   std::unique_ptr<TConnectionLifecycle> ConnLifecycle;
   std::unique_ptr<TChatWiring> Wiring;
   std::unique_ptr<TAwayWiring> Away;
+  std::unique_ptr<TMainOptionsHost> OptionsHost;
   TFormSaver* PlacementSaver = nullptr;
 
   QToolBar* StandardBar = nullptr;
