@@ -355,7 +355,9 @@ bool TFileRegistry::Flush() {
   QSaveFile file(Path);
   bool saved = file.open(QIODevice::WriteOnly);
   if (saved) {
-    saved = WriteHook(file, data);
+    // The bytes sit in the file's buffer until flushed; a flush that fails (a full disk) is
+    // not seen by commit, which would put a cut-short file in place of the old one.
+    saved = WriteHook(file, data) && file.flush();
     if (saved) {
       saved = file.commit();
     } else {
