@@ -608,4 +608,62 @@ TEST_F(HostileServerTest, UnansweredLookupEndsWhenTheHostClosesOrTheServerHangsU
   }
 }
 
+// ------------------------------------------------------------------- over a real socket
+
+TEST(HostileServerTcpTest, AFloodWithAMalformedPacketAndACloseMidPacket) {
+  tessra::test::TScriptedServer server;
+  TManualTickSource ticks;
+  TVeyraChat chat(nullptr, &ticks);
+  TDimensionInfo dimension;
+  dimension.Host = QStringLiteral("127.0.0.1");
+  dimension.Port = server.Port();
+  chat.Dimension = &dimension;
+  chat.UserName = "demo1";
+  chat.Password = "secret";
+  int groupMessages = 0;
+  int disconnects = 0;
+  std::vector<std::string> errors;
+  chat.OnConnect = [](TVeyraChat& c) { c.Login2("Ann"); };
+  chat.OnGroupMessage = [&](TVeyraChat&, int, const TBytes&, const TBytes&, const TBlob*) {
+    ++groupMessages;
+  };
+  chat.OnDisconnect = [&](TVeyraChat&) { ++disconnects; };
+  chat.OnException = [&](TVeyraChat&, const std::exception& e) { errors.push_back(e.what()); };
+
+  chat.Connect();
+  ASSERT_TRUE(server.WaitForClient());
+  server.Send(ipLoginSeed, {TPacketParam::String("seed")});
+  ASSERT_TRUE(server.Take(opLoginResponseGetCharList));
+  server.Send(ipLoginCharacterList,
+              {TPacketParam::IntegerArray({101}), TPacketParam::StringArray({"Ann"}),
+               TPacketParam::IntegerArray({60}), TPacketParam::IntegerArray({1})});
+  ASSERT_TRUE(server.Take(opLoginSelectCharacter));
+  server.Send(ipLoginResultOK, {});
+  ASSERT_TRUE(tessra::test::WaitUntil([&] { return chat.State() == TChatState::csLoggedIn; }));
+
+  const TBytes one =
+      Frame(ipGroupMessage, {TPacketParam::GroupId(kGroup), TPacketParam::Integer(101),
+                             TPacketParam::String("x"), TPacketParam::Data({})});
+  TBytes flood;
+  for (int i = 0; i < 20000; ++i) {
+    flood += one;
+    if (i == 10000) {
+      flood += RawFrame(36, 4, Int16(0x8000) + "ab"); // one malformed packet in the middle
+    }
+  }
+  flood += one.substr(0, one.size() / 2); // and the last one cut off by the close
+  server.SendRaw(flood);
+  ASSERT_TRUE(tessra::test::WaitUntil([&] { return groupMessages == 20000; }, 30000))
+      << groupMessages;
+  server.Close();
+  ASSERT_TRUE(tessra::test::WaitUntil([&] { return disconnects > 0; }));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(disconnects, 1);
+  EXPECT_EQ(chat.State(), TChatState::csDisconnected);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("length field 0x8000"), std::string::npos) << errors[0];
+  EXPECT_EQ(chat.QueuedPackets(), 0u);
+  EXPECT_EQ(chat.NameList().Count(), 0);
+}
+
 } // namespace
