@@ -346,5 +346,20 @@ TEST_F(HostilePlayerTest, HugeAndBrokenMarkupKeepsTheLineAndTheConsoleBounded) {
   EXPECT_LE(Blobs.Count(), 500);
 }
 
+TEST_F(HostilePlayerTest, AMessageTheConsoleCannotShowIsShownPlainAndLogged) {
+  QTemporaryDir dir;
+  Log.Settings().Logging = true;
+  Log.Settings().TimestampLogging = false;
+  Log.Settings().LoggingFolder = dir.path();
+  TMessageNode* line = Tell("look <font color=\"#FF0000>here</font>");
+  ASSERT_NE(line, nullptr);
+  EXPECT_TRUE(Errors.empty());
+  EXPECT_TRUE(PlainText(*line).endsWith(QStringLiteral("look <font color=\"#FF0000>here</font>")))
+      << PlainText(*line).toStdString();
+  QFile log(dir.filePath(QStringLiteral("private.log")));
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  EXPECT_EQ(log.readAll(), QByteArray("Mallory: look <font color=\"#FF0000>here</font>\r\n"));
+}
+
 } // namespace
 } // namespace tessra::testing
