@@ -39,6 +39,15 @@ private:
   TGroupPanelView& Panel;
 };
 
+// Text shown as it is: the three characters the console reads as mark-up become entities.
+QString PlainMarkup(const QString& text) {
+  QString out = text;
+  out.replace(QLatin1Char('&'), QStringLiteral("&amp;"));
+  out.replace(QLatin1Char('<'), QStringLiteral("&lt;"));
+  out.replace(QLatin1Char('>'), QStringLiteral("&gt;"));
+  return out;
+}
+
 } // namespace
 
 TChatPresenter::TChatPresenter(TChatTextTransforms transforms, TConsoleSink console,
@@ -68,6 +77,20 @@ QByteArray TChatPresenter::LogMessage(QByteArrayView message) const {
 
 bool TChatPresenter::Ignored(const QString& charName) const {
   return IsIgnored && IsIgnored(charName);
+}
+
+// Received text is mark-up another player wrote. Mark-up the console cannot show (a colour value
+// it cannot read) must not make the message vanish, unlogged, behind an error line: the message
+// is shown as plain text instead.
+void TChatPresenter::AddMessageLine(const QString& head, QByteArrayView message, const TBlob* blob,
+                                    const QColor& color) {
+  const QString body = Transforms.ReplaceLiterals(message, blob, color);
+  try {
+    AddOutputLine(head + body + kEndFont, color, true);
+  } catch (const TChatException&) {
+    AddOutputLine(head + PlainMarkup(Transforms.StripColorCodes(Decode(message))) + kEndFont, color,
+                  true);
+  }
 }
 
 void TChatPresenter::AddOutputLine(const QString& text, const QColor& color, bool timestamped) {
@@ -104,39 +127,35 @@ void TChatPresenter::AddGroupLine(const QString& groupName, const QString& charN
       upper.contains(QStringLiteral("SHOPPING")) || upper.contains(QStringLiteral("SEEKING TEAM"))
           ? kTradeGroupColor
           : kGroupColor;
-  AddOutputLine(QLatin1Char('[') + PublicLink(groupName, LineSettings.LinkGroups) +
-                    QStringLiteral("] ") + CharLink(charName, LineSettings.LinkNames) +
-                    QStringLiteral(": ") + Transforms.ReplaceLiterals(message, blob, color) +
-                    kEndFont,
-                color, true);
+  AddMessageLine(QLatin1Char('[') + PublicLink(groupName, LineSettings.LinkGroups) +
+                     QStringLiteral("] ") + CharLink(charName, LineSettings.LinkNames) +
+                     QStringLiteral(": "),
+                 message, blob, color);
   Log.LogLine(TChatLogFile::Groups,
               '[' + Encode(groupName) + "] " + Encode(charName) + ": " + LogMessage(message));
 }
 
 void TChatPresenter::AddPrivateLine(const QString& charName, QByteArrayView message,
                                     const TBlob* blob) {
-  AddOutputLine(CharLink(charName, LineSettings.LinkNames) + QStringLiteral(": ") +
-                    Transforms.ReplaceLiterals(message, blob, kPrivateColor) + kEndFont,
-                kPrivateColor, true);
+  AddMessageLine(CharLink(charName, LineSettings.LinkNames) + QStringLiteral(": "), message, blob,
+                 kPrivateColor);
   Log.LogLine(TChatLogFile::Private, Encode(charName) + ": " + LogMessage(message));
 }
 
 void TChatPresenter::AddSentTellLine(const QString& charName, QByteArrayView message,
                                      const TBlob* blob) {
-  AddOutputLine(QStringLiteral("To [") + CharLink(charName, LineSettings.LinkNames) +
-                    QStringLiteral("]: ") +
-                    Transforms.ReplaceLiterals(message, blob, kSentTellColor) + kEndFont,
-                kSentTellColor, true);
+  AddMessageLine(QStringLiteral("To [") + CharLink(charName, LineSettings.LinkNames) +
+                     QStringLiteral("]: "),
+                 message, blob, kSentTellColor);
   Log.LogLine(TChatLogFile::Private, "To [" + Encode(charName) + "]: " + LogMessage(message));
 }
 
 void TChatPresenter::AddPrivateGroupLine(const QString& groupName, const QString& charName,
                                          const TBlob* blob, QByteArrayView message) {
-  AddOutputLine(
+  AddMessageLine(
       QLatin1Char('[') + PrivateLink(groupName, LineSettings.LinkGroups) + QStringLiteral("] ") +
-          PrivCharLink(charName, groupName, LineSettings.LinkNames) + QStringLiteral(": ") +
-          Transforms.ReplaceLiterals(message, blob, kPrivateGroupColor) + kEndFont,
-      kPrivateGroupColor, true);
+          PrivCharLink(charName, groupName, LineSettings.LinkNames) + QStringLiteral(": "),
+      message, blob, kPrivateGroupColor);
   Log.LogLine(TChatLogFile::PrivateGroups,
               '[' + Encode(groupName) + "] " + Encode(charName) + ": " + LogMessage(message));
 }
@@ -163,7 +182,13 @@ void TChatPresenter::AddPrivateKickLine(const QString& groupName) {
 }
 
 void TChatPresenter::VeyraChatSystemMessage(TVeyraChat& /*sender*/, const TBytes& message) {
-  AddSystemLine(Transforms.ReplaceLiterals(message, nullptr, std::nullopt));
+  const QString text = Transforms.ReplaceLiterals(message, nullptr, std::nullopt);
+  try {
+    AddSystemLine(text);
+  } catch (const TChatException&) {
+    // As for messages from players: shown as plain text rather than lost.
+    AddSystemLine(PlainMarkup(Transforms.StripColorCodes(Decode(message))));
+  }
 }
 
 void TChatPresenter::VeyraChatOfflinePrivMessage(TVeyraChat& /*sender*/, const TBytes& charName,

@@ -40,8 +40,9 @@ using TConsoleSink = std::function<void(const QString& markup, bool parseUrls)>;
 //
 // Builders keep no state between calls, so a builder may run from inside another handler (the
 // away reply echoes a sent tell from inside the tell handler). Failures while a line is built (a
-// colour the console cannot resolve, a group index outside the engine's list) leave the builder
-// before the line is added; the main window's handler shows them.
+// group index outside the engine's list) leave the builder before the line is added; the main
+// window's handler shows them. A received message whose mark-up the console cannot show (a
+// colour it cannot resolve) is shown as plain text instead.
 class TChatPresenter {
 public:
   TChatPresenter(TChatTextTransforms transforms, TConsoleSink console, TChatLogWriter& log,
@@ -108,6 +109,8 @@ private:
   QByteArray Encode(const QString& text) const;
   QByteArray LogMessage(QByteArrayView message) const;
   bool Ignored(const QString& charName) const;
+  void AddMessageLine(const QString& head, QByteArrayView message, const TBlob* blob,
+                      const QColor& color);
 
   TChatTextTransforms Transforms;
   TConsoleSink Console;

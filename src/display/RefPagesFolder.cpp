@@ -38,7 +38,9 @@ QString TRefPagesFolder::WritePage(const QString& html) {
     return {};
   }
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(html.toUtf8()) < 0 || !file.commit()) {
+  // Flushed before commit, which does not notice a buffered write that fails on a full disk.
+  if (!file.open(QIODevice::WriteOnly) || file.write(html.toUtf8()) < 0 || !file.flush() ||
+      !file.commit()) {
     LastError = QStringLiteral("Cannot write %1: %2")
                     .arg(QDir::toNativeSeparators(path), file.errorString());
     return {};

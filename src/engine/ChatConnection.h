@@ -91,7 +91,12 @@ public:
   const std::optional<TSocks5Proxy>& Proxy() const override { return ProxyValue; }
   QString Host() const override { return HostValue; }
   QString Port() const override { return PortValue; }
-  void Activate() override { Connected = true; }
+  // A new connection starts with nothing received, like the TCP client.
+  void Activate() override {
+    Buffer.clear();
+    ReadPos = 0;
+    Connected = true;
+  }
   void Deactivate() override;
   bool Active() const override { return Connected; }
   void Write(const char* data, int64_t count) override;

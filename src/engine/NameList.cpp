@@ -82,9 +82,25 @@ TBytes TNameList::GetName(int32_t id) const {
 }
 
 void TNameList::Add(const TBytes& name, int32_t id) {
-  Items.emplace_back(name, id);
+  // The server announces a name again and again (each time it thinks we may not know it), so an
+  // announcement we already hold must not grow the cache. An id announced with another name is
+  // the newest word on that character: it replaces the old name, or the old name would be shown
+  // for it forever. Unknown names all share the id -1 and stay apart by name.
+  int index = -1;
+  for (size_t i = 0; i < Items.size(); ++i) {
+    auto& item = Items[i];
+    if (item.second == id && (id != -1 || SameTextIgnoringCase(item.first, name))) {
+      item.first = name;
+      index = static_cast<int>(i);
+      break;
+    }
+  }
+  if (index == -1) {
+    Items.emplace_back(name, id);
+    index = Count() - 1;
+  }
   TraceEngine(QStringLiteral("NameList.Add ") + Q(name) + QLatin1Char(' ') + Quoted(id) +
-              QLatin1Char(' ') + Quoted(Count() - 1));
+              QLatin1Char(' ') + Quoted(index));
   WakeWaiters(kNameArrived);
 }
 

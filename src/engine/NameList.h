@@ -13,7 +13,8 @@ namespace tessra {
 class TVeyraChat;
 
 // The cache of character names and ids. Names are compared without case;
-// duplicates are possible and the first match wins.
+// one name may be held under several ids (the first match wins), while an id
+// holds one name, the one announced last.
 class TNameList {
 public:
   explicit TNameList(TVeyraChat& engine) : Engine(engine) {}

@@ -477,6 +477,10 @@ void TVeyraChat::HandlePacket(const TVeyraChatIncomingPacket& packet, bool& endP
       std::unique_ptr<TBlob> blob = CreateBlob(ipOfflineMessage, DataOf(p[3]));
       if (const auto* strings = dynamic_cast<const TStringsBlob*>(blob.get())) {
         OnOfflinePrivMessage(*this, TBytes(), TBytes(), strings);
+      } else if (blob && DataOf(p[3])->front() == 'S') {
+        // A message list that runs past the end of its data: the stored messages would
+        // otherwise vanish without a word.
+        throw TChatException("Stream read error");
       }
     }
     break;

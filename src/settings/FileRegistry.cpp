@@ -163,6 +163,10 @@ struct TFileRegistry::TState {
   // Set when the file on disk could not be read nor moved aside: it is never
   // overwritten then, so nothing the user had is destroyed.
   bool ReadOnly = false;
+  // A failed save is reported once: every later key close (and the final
+  // flush) tries again, and a full disk must not fill the console with the
+  // same sentence. A save that works clears it.
+  bool SaveFailureReported = false;
   int OpenKeys = 0;
 
   void KeyClosed() {
@@ -351,7 +355,9 @@ bool TFileRegistry::Flush() {
   QSaveFile file(Path);
   bool saved = file.open(QIODevice::WriteOnly);
   if (saved) {
-    saved = WriteHook(file, data);
+    // The bytes sit in the file's buffer until flushed; a flush that fails (a full disk) is
+    // not seen by commit, which would put a cut-short file in place of the old one.
+    saved = WriteHook(file, data) && file.flush();
     if (saved) {
       saved = file.commit();
     } else {
@@ -360,7 +366,9 @@ bool TFileRegistry::Flush() {
   }
   if (saved) {
     State->Dirty = false;
-  } else if (OnProblem) {
+    State->SaveFailureReported = false;
+  } else if (!State->SaveFailureReported && OnProblem) {
+    State->SaveFailureReported = true;
     OnProblem(*this, QString::fromStdString(FormatMessage(
                          "The settings could not be saved to %s (%s); the previous file is kept.",
                          {QDir::toNativeSeparators(Path).toStdString(),

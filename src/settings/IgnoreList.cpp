@@ -319,7 +319,9 @@ void TIgnoreList::SaveIgnoreList(const QString& path) {
            path);
     return;
   }
-  if (file.write(bytes) != bytes.size()) {
+  // Flushed here: commit does not notice a buffered write that fails (a full disk) and would put
+  // a cut-short file in place of the old one.
+  if (file.write(bytes) != bytes.size() || !file.flush()) {
     file.cancelWriting();
     Report(QStringLiteral("Disk write error"), path);
     return;
