@@ -8,13 +8,9 @@
 #include "app/InputLine.h"
 #include "app/MainActions.h"
 #include "app/MainForm.h"
-#include "engine/VeyraChat.h"
-// The display's colour values and the settings' colour codes each define kSystemColorCount;
-// the display headers see theirs under another name in this file.
-#define kSystemColorCount kDisplaySystemColorCount
 #include "display/ChatConsole.h"
 #include "display/LinkDispatcher.h"
-#undef kSystemColorCount
+#include "engine/VeyraChat.h"
 #include "settings/ColorCode.h"
 
 namespace tessra {

@@ -19,11 +19,6 @@
 #include "app/ReferenceViewerHost.h"
 #include "app/TreeIcons.h"
 #include "app/WhoisPresenter.h"
-#include "engine/VeyraBlob.h"
-#include "engine/VeyraChat.h"
-// The display's colour values and the settings' colour codes each define kSystemColorCount;
-// the display headers see theirs under another name in this file.
-#define kSystemColorCount kDisplaySystemColorCount
 #include "display/ChatConsole.h"
 #include "display/ChatTextCodec.h"
 #include "display/ColorMenu.h"
@@ -33,7 +28,8 @@
 #include "display/RichTextTransforms.h"
 #include "display/TextTransforms.h"
 #include "display/VoicePlayer.h"
-#undef kSystemColorCount
+#include "engine/VeyraBlob.h"
+#include "engine/VeyraChat.h"
 #include "settings/ColorCode.h"
 #include "settings/SettingsStore.h"
 

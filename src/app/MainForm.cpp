@@ -31,10 +31,6 @@
 #include "app/InputLine.h"
 #include "app/ReferenceAttacher.h"
 #include "common/Trace.h"
-// The display's colour values and the settings' colour codes each define
-// kSystemColorCount (31 in both); until they share one, the display headers
-// see theirs under another name in this file.
-#define kSystemColorCount kDisplaySystemColorCount
 #include "display/ChatConsole.h"
 #include "display/ChatConsoleImageList.h"
 #include "display/ChatTextCodec.h"
@@ -43,7 +39,6 @@
 #include "display/EmoticonPicker.h"
 #include "display/References.h"
 #include "display/TextTransforms.h"
-#undef kSystemColorCount
 #include "engine/VeyraBlob.h"
 #include "settings/ColorCode.h"
 #include "settings/FormSaver.h"

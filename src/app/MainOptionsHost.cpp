@@ -5,15 +5,10 @@
 #include <QTreeWidget>
 
 #include "app/MainForm.h"
-#include "settings/ServerForm.h"
-#include "settings/ServersForm.h"
-// The display's colour values and the settings' colour codes each define
-// kSystemColorCount (31 in both); the display headers see theirs under
-// another name in this file.
-#define kSystemColorCount kDisplaySystemColorCount
 #include "display/ChatConsole.h"
 #include "display/ColorMenu.h"
-#undef kSystemColorCount
+#include "settings/ServerForm.h"
+#include "settings/ServersForm.h"
 
 namespace tessra {
 

@@ -7,6 +7,8 @@
 #include <QPalette>
 #include <QString>
 
+#include "common/SystemColorCount.h"
+
 namespace tessra {
 
 // What a mark-up colour value stands for.
@@ -56,9 +58,6 @@ private:
 
   std::uint32_t Packed = 0;
 };
-
-// Number of system colours (indexes 0..30).
-inline constexpr int kSystemColorCount = 31;
 
 // The system colour with the given index, looked up in one table that maps each index to a role
 // of the palette. Indexes outside 0..30 give the palette's text colour.

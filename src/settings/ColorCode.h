@@ -5,6 +5,8 @@
 #include <QColor>
 #include <QPalette>
 
+#include "common/SystemColorCount.h"
+
 namespace tessra {
 
 // Colours are stored as 32-bit codes: 0x00BBGGRR is a literal colour,
@@ -14,7 +16,6 @@ using TColorCode = uint32_t;
 
 constexpr TColorCode kColorNone = 0x1FFFFFFF;
 constexpr TColorCode kSystemColorFlag = 0xFF000000;
-constexpr int kSystemColorCount = 31;
 constexpr TColorCode kColorWindow = kSystemColorFlag | 5;
 constexpr TColorCode kColorWindowText = kSystemColorFlag | 8;
 

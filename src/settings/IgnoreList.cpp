@@ -178,6 +178,7 @@ QString TIgnoreList::Unignore(const QString& name) {
     const QString known = id == -1 ? QString() : NameCache.GetName(id);
     return !known.isEmpty() && SameName(known, trimmed);
   });
+  PendingSet = std::unordered_set<int32_t>(Pending.begin(), Pending.end());
   const QString recased = RecaseName(trimmed);
   TraceApp(QStringLiteral("IgnoreList.Unignore ") + Quoted(recased));
   // Only a name that was hidden goes back; a buddy that was never ignored still has its node.
@@ -194,7 +195,7 @@ void TIgnoreList::AddId(int32_t id) {
   const QString name = id == -1 ? QString() : TrimBlanks(NameCache.GetName(id));
   if (!name.isEmpty()) {
     Ignore(name);
-  } else if (std::find(Pending.begin(), Pending.end(), id) == Pending.end()) {
+  } else if (PendingSet.insert(id).second) {
     Pending.push_back(id);
   }
 }
@@ -210,6 +211,7 @@ void TIgnoreList::ResolvePendingIds() {
     }
   }
   Pending = std::move(still);
+  PendingSet = std::unordered_set<int32_t>(Pending.begin(), Pending.end());
 }
 
 std::vector<int32_t> TIgnoreList::ParseIgnoreFile(const QByteArray& bytes) {
@@ -295,8 +297,9 @@ void TIgnoreList::SaveIgnoreList(const QString& path) {
   const QStringList names = Names();
   std::vector<int32_t> ids;
   ids.reserve(static_cast<size_t>(names.size()) + Pending.size());
-  const auto add = [&ids](int32_t id) {
-    if (std::find(ids.begin(), ids.end(), id) == ids.end()) {
+  std::unordered_set<int32_t> written;
+  const auto add = [&ids, &written](int32_t id) {
+    if (written.insert(id).second) {
       ids.push_back(id);
     }
   };

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include <QByteArray>
@@ -133,6 +134,8 @@ private:
   TNames& NameCache;
   std::function<void(const QString&)> AddSystemLine;
   std::vector<int32_t> Pending;
+  // The same ids, for a membership test that stays quick with a list of a million entries.
+  std::unordered_set<int32_t> PendingSet;
 };
 
 } // namespace tessra

@@ -27,10 +27,7 @@
 #include "app/InputLine.h"
 #include "app/MainForm.h"
 #include "app/PopupMenus.h"
-// The display's colour values and the settings' colour codes each define kSystemColorCount.
-#define kSystemColorCount kDisplaySystemColorCount
 #include "display/ChatConsole.h"
-#undef kSystemColorCount
 #include "display/LinkDispatcher.h"
 #include "display/NewTextRefForm.h"
 #include "display/ReferenceBrowser.h"

@@ -17,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include "app/MainForm.h"
+#include "display/ChatConsole.h"
+#include "display/ColorMenu.h"
 #include "settings/ChatWindowFrame.h"
 #include "settings/FileRegistry.h"
 #include "settings/FontPickDialog.h"
@@ -26,10 +28,6 @@
 #include "settings/SOCKSFrame.h"
 #include "settings/ScriptedPrompt.h"
 #include "settings/SettingsStore.h"
-#define kSystemColorCount kDisplaySystemColorCount
-#include "display/ChatConsole.h"
-#include "display/ColorMenu.h"
-#undef kSystemColorCount
 
 namespace tessra {
 namespace {
