@@ -771,6 +771,9 @@ void TMainForm::FormCreate() {
   // the console.
   // 4. The dimensions the engine holds now are the built-in ones.
   TDimensionList& dimensions = Chat->DimensionList();
+  if (Options.BuiltInDimensions) {
+    Options.BuiltInDimensions(dimensions);
+  }
   for (int i = 0; i < dimensions.Count(); ++i) {
     dimensions.Get(i)->SetBuiltIn(true);
   }

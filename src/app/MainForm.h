@@ -1,6 +1,7 @@
 #pragma once
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -65,6 +66,9 @@ public:
     bool KeepConsoleText = false;
     // Restore and save the window placement (off in tests).
     bool SavePlacement = true;
+    // Replaces the engine's own dimensions before they are marked built-in
+    // (the demo keeps only its loopback one).
+    std::function<void(TDimensionList&)> BuiltInDimensions;
   };
 
   explicit TMainForm(TOptions options, QWidget* parent = nullptr);
