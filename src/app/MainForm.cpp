@@ -735,6 +735,8 @@ TSettingsHooks TMainForm::SettingsHooks() {
   };
   hooks.SetLogging = [this](bool logging) {
     TChatLogSettings& log = LogWriter->Settings();
+    // The master switch too: without it no line is ever written.
+    log.Logging = logging;
     log.TimestampLogging = UserSettings.TimestampLogging;
     log.LoggingFolder = UserSettings.LoggingFolder;
     log.LogGroup = UserSettings.LogGroup;

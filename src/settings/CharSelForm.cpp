@@ -46,6 +46,9 @@ TCharSelForm::TCharSelForm(QWidget* parent, const QStringList& characters,
   buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancel"));
   connect(buttons, &QDialogButtonBox::accepted, this, &TCharSelForm::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &TCharSelForm::reject);
+  // An editable combo box keeps Enter to itself, so the default button would
+  // never hear it: Enter in the name field means Ok.
+  connect(Characters->lineEdit(), &QLineEdit::returnPressed, OkBtn, &QPushButton::click);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(heading);
