@@ -23,8 +23,8 @@ constexpr char kSeekingTeam[] = "Seeking Team";
 
 // The visible part of a reference carried as the message's blob sits
 // between these two characters.
-constexpr char kRefStart = '\x0B';
-constexpr char kRefEnd = '\x0C';
+constexpr char kRefStart = '\x11';
+constexpr char kRefEnd = '\x12';
 
 // Info-window mark-up of the raid notes Thorvald hands out.
 constexpr char kRaidNotes[] =

@@ -91,13 +91,13 @@ TEST_F(DemoDirectorTest, OneCycleOfTheScriptBringsTheChatToLife) {
   EXPECT_TRUE(alira.Has("Group Seeking Team Quillon: LFT", true));
   // The item reference: its label between the two marker characters, and
   // the item as the blob.
-  EXPECT_TRUE(alira.Has("Group Trade Shopping 1 Thorvald: WTS \x0BRing of the Seventh Moon\x0C"
+  EXPECT_TRUE(alira.Has("Group Trade Shopping 1 Thorvald: WTS \x11Ring of the Seventh Moon\x12"
                         " QL 200, 2.5M or best offer. Send me a tell! +TItemBlob"));
   // Tells name the player; the text reference is info-window mark-up with
   // colours and a chat command link.
   EXPECT_TRUE(alira.Has("Private Mirelle: Hi Alira! Are you coming", true));
   const auto notes =
-      Matching(alira, "Private Thorvald: Here are the raid notes: \x0BRaid notes\x0C");
+      Matching(alira, "Private Thorvald: Here are the raid notes: \x11Raid notes\x12");
   ASSERT_EQ(notes.size(), 1u);
   EXPECT_NE(notes[0].find("<font color=#FFFF00>"), std::string::npos);
   EXPECT_NE(notes[0].find("<a href=\"chatcmd:///tell Thorvald count me in\">"), std::string::npos);
