@@ -4,12 +4,39 @@
 #include <QCompleter>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace tessra {
+
+namespace {
+
+// Turns Enter in a field into one click of a button (unless a list is open
+// over the field, where Enter picks the entry).
+class TEnterIsOk : public QObject {
+public:
+  TEnterIsOk(QPushButton* button, QObject* parent) : QObject(parent), Button(button) {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+          key->modifiers() == Qt::NoModifier) {
+        Button->click();
+        return true;
+      }
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+private:
+  QPushButton* Button;
+};
+
+} // namespace
 
 TCharSelForm::TCharSelForm(QWidget* parent, const QStringList& characters,
                            const QString& lastCharacter, TPrompt& prompt)
@@ -47,8 +74,12 @@ TCharSelForm::TCharSelForm(QWidget* parent, const QStringList& characters,
   connect(buttons, &QDialogButtonBox::accepted, this, &TCharSelForm::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &TCharSelForm::reject);
   // An editable combo box keeps Enter to itself, so the default button would
-  // never hear it: Enter in the name field means Ok.
-  connect(Characters->lineEdit(), &QLineEdit::returnPressed, OkBtn, &QPushButton::click);
+  // never hear it: Enter in the name field means Ok, once.
+  // The box passes its keys on to its line edit by hand, past any filter, so
+  // both are watched.
+  auto* enterIsOk = new TEnterIsOk(OkBtn, this);
+  Characters->installEventFilter(enterIsOk);
+  Characters->lineEdit()->installEventFilter(enterIsOk);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(heading);
