@@ -4,39 +4,14 @@
 #include <QCompleter>
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "EnterIsOk.h"
+
 namespace tessra {
-
-namespace {
-
-// Turns Enter in a field into one click of a button (unless a list is open
-// over the field, where Enter picks the entry).
-class TEnterIsOk : public QObject {
-public:
-  TEnterIsOk(QPushButton* button, QObject* parent) : QObject(parent), Button(button) {}
-
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::KeyPress) {
-      const auto* key = static_cast<QKeyEvent*>(event);
-      if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-          key->modifiers() == Qt::NoModifier) {
-        Button->click();
-        return true;
-      }
-    }
-    return QObject::eventFilter(watched, event);
-  }
-
-private:
-  QPushButton* Button;
-};
-
-} // namespace
 
 TCharSelForm::TCharSelForm(QWidget* parent, const QStringList& characters,
                            const QString& lastCharacter, TPrompt& prompt)
@@ -73,13 +48,7 @@ TCharSelForm::TCharSelForm(QWidget* parent, const QStringList& characters,
   buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancel"));
   connect(buttons, &QDialogButtonBox::accepted, this, &TCharSelForm::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &TCharSelForm::reject);
-  // An editable combo box keeps Enter to itself, so the default button would
-  // never hear it: Enter in the name field means Ok, once.
-  // The box passes its keys on to its line edit by hand, past any filter, so
-  // both are watched.
-  auto* enterIsOk = new TEnterIsOk(OkBtn, this);
-  Characters->installEventFilter(enterIsOk);
-  Characters->lineEdit()->installEventFilter(enterIsOk);
+  new TEnterIsOk(*Characters, *OkBtn, this);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(heading);

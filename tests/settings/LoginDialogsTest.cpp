@@ -59,6 +59,14 @@ TEST_F(LoginFormTest, OpensWithTheLastLoginFilledIn) {
   EXPECT_EQ(form.focusWidget(), form.PasswordEdit());
 }
 
+TEST_F(LoginFormTest, EnterInTheUserNameBoxIsOk) {
+  TLoginForm form(nullptr, Logins, Dimensions, Current, QStringLiteral("bob"),
+                  QStringLiteral("ostvale"), Prompt);
+  form.show();
+  QTest::keyClick(form.UserNameBox(), Qt::Key_Return);
+  EXPECT_EQ(form.result(), QDialog::Accepted);
+}
+
 TEST_F(LoginFormTest, AnUnknownLastDimensionSelectsTheFirstAndNoUserFocusesTheName) {
   TLoginForm form(nullptr, Logins, Dimensions, Current, QString(), QStringLiteral("Gone"), Prompt);
   EXPECT_EQ(form.SelectedDimension(), Dimensions.Get(0));
