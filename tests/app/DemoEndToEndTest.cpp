@@ -90,6 +90,10 @@ protected:
     if (App.state() != QProcess::NotRunning) {
       App.kill();
       App.waitForFinished(5000);
+      // A killed program leaves its temporary folder behind.
+      if (!DemoFolder.isEmpty()) {
+        QDir(DemoFolder).removeRecursively();
+      }
     }
   }
 
@@ -170,6 +174,7 @@ protected:
   QProcess App;
   QByteArray Output;
   QString LogFolder;
+  QString DemoFolder;
 };
 
 TEST_F(DemoEndToEnd, LogsInWithTwoEntersTalksAndTakesAScreenshot) {
@@ -190,6 +195,7 @@ TEST_F(DemoEndToEnd, LogsInWithTwoEntersTalksAndTakesAScreenshot) {
   }
   ASSERT_TRUE(match.hasMatch()) << Output.toStdString() << App.readAllStandardError().toStdString();
   const QString folder = match.captured(1);
+  DemoFolder = folder;
   LogFolder = QDir(folder).filePath(QStringLiteral("logs"));
 
   // Enter at the prefilled login dialog, Enter at the character selection.
