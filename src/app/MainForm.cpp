@@ -764,6 +764,9 @@ void TMainForm::FormCreate() {
   // 3. The link cursor comes with the console.
   // 4. The dimensions the engine holds now are the built-in ones.
   TDimensionList& dimensions = Chat->DimensionList();
+  if (Options.BuiltInDimensions) {
+    Options.BuiltInDimensions(dimensions);
+  }
   for (int i = 0; i < dimensions.Count(); ++i) {
     dimensions.Get(i)->SetBuiltIn(true);
   }

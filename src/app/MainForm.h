@@ -1,6 +1,7 @@
 #pragma once
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -69,6 +70,9 @@ public:
     bool SavePlacement = true;
     // The whois web site as "HOST" or "HOST:PORT"; empty (or not a host) for the game's own.
     QString WhoisHost;
+    // Replaces the engine's own dimensions before they are marked built-in
+    // (the demo keeps only its loopback one).
+    std::function<void(TDimensionList&)> BuiltInDimensions;
   };
 
   explicit TMainForm(TOptions options, QWidget* parent = nullptr);

@@ -181,7 +181,7 @@ int TChatServer::SessionCount() const {
 
 bool TChatServer::IsOnline(const TBytes& characterName) const {
   const auto it = NameIndex.find(Lower(characterName));
-  return it != NameIndex.end() && Characters.at(it->second).Session != nullptr;
+  return it != NameIndex.end() && Characters.at(it->second).Online();
 }
 
 void TChatServer::AcceptConnections() {
@@ -437,6 +437,9 @@ void TChatServer::LogIn(TServerSession& session, TCharacter& me) {
     session.Send(ipMessagePrivate, {Int(t.SenderId), Str(t.Text), Data(t.Data)});
   }
   PushOnlineState(me);
+  if (OnCharacterLogIn) {
+    OnCharacterLogIn(me.Name);
+  }
 }
 
 void TChatServer::LogOut(TCharacter& me) {
@@ -455,6 +458,9 @@ void TChatServer::LogOut(TCharacter& me) {
     PrivateGroupPart(me, hostId);
   }
   PushOnlineState(me);
+  if (OnCharacterLogOut) {
+    OnCharacterLogOut(me.Name);
+  }
 }
 
 void TChatServer::PushOnlineState(const TCharacter& character) {
@@ -470,7 +476,7 @@ void TChatServer::PushOnlineState(const TCharacter& character) {
 
 void TChatServer::SendFriend(TServerSession& session, const TCharacter& buddy, bool accepted) {
   session.Announce(buddy.Id, buddy.Name);
-  session.Send(ipFriendAdded, {Int(buddy.Id), Int(buddy.Session != nullptr ? 1 : 0),
+  session.Send(ipFriendAdded, {Int(buddy.Id), Int(buddy.Online() ? 1 : 0),
                                TPacketParam::Data(TBytes(1, accepted ? '\x01' : '\x00'))});
 }
 
@@ -505,6 +511,12 @@ void TChatServer::HandleTell(TServerSession& session, TCharacter& sender,
   }
   const TBytes& text = p[1].AsString();
   const TBytes& data = p[2].AsData();
+  if (to->Scripted) {
+    if (OnScriptedTell) {
+      OnScriptedTell(sender.Name, to->Name, text);
+    }
+    return;
+  }
   if (to->Session != nullptr) {
     to->Session->Announce(sender.Id, sender.Name);
     to->Session->Send(ipMessagePrivate, {Int(sender.Id), Str(text), Data(data)});
@@ -536,17 +548,22 @@ void TChatServer::HandleGroupMessage(TServerSession& session, TCharacter& sender
     session.SendSystemMessage("Your message is too long");
     return;
   }
+  BroadcastGroupMessage(*group, sender, text, data);
+}
+
+void TChatServer::BroadcastGroupMessage(const TGroup& group, const TCharacter& sender,
+                                        const TBytes& text, const TBytes& data) {
   for (auto& [id, member] : Characters) {
     if (member.Session == nullptr) {
       continue;
     }
-    const auto it = member.GroupFlags.find(group->Id);
+    const auto it = member.GroupFlags.find(group.Id);
     if (it == member.GroupFlags.end() || (IsMuted(it->second) && &member != &sender)) {
       continue;
     }
     member.Session->Announce(sender.Id, sender.Name);
     member.Session->Send(ipGroupMessage,
-                         {TPacketParam::GroupId(group->Id), Int(sender.Id), Str(text), Data(data)});
+                         {TPacketParam::GroupId(group.Id), Int(sender.Id), Str(text), Data(data)});
   }
 }
 
@@ -721,6 +738,102 @@ void TChatServer::PrivateGroupMessage(TServerSession& session, TCharacter& sende
   }
   ToPrivateGroup(hostId, ipPrivategroupMessage,
                  {Int(hostId), Int(sender.Id), Str(text), Data(data)}, {sender.Id});
+}
+
+// ---- Scripted characters -------------------------------------------------
+
+bool TChatServer::SetScriptedOnline(const TBytes& name, bool online) {
+  TCharacter* c = FindCharacter(name);
+  // Account characters are played by their players only.
+  if (c == nullptr || c->AccountIndex >= 0) {
+    return false;
+  }
+  if (c->Scripted == online) {
+    return true;
+  }
+  c->Scripted = online;
+  if (!online) {
+    // Its private group ends with it.
+    PrivateGroupKickAll(*c);
+    PrivateGroups.erase(c->Id);
+  }
+  PushOnlineState(*c);
+  return true;
+}
+
+bool TChatServer::ScriptedGroupMessage(const TBytes& from, const TBytes& groupName,
+                                       const TBytes& text, const TBytes& data) {
+  const TCharacter* sender = FindCharacter(from);
+  const auto group = std::find_if(Groups.begin(), Groups.end(),
+                                  [&](const TGroup& g) { return g.Name == groupName; });
+  if (sender == nullptr || !sender->Scripted || group == Groups.end() ||
+      5 + 4 + 2 + text.size() + 2 + data.size() > kMaxPayload) {
+    return false;
+  }
+  BroadcastGroupMessage(*group, *sender, text, data);
+  return true;
+}
+
+bool TChatServer::ScriptedTell(const TBytes& from, const TBytes& to, const TBytes& text,
+                               const TBytes& data) {
+  const TCharacter* sender = FindCharacter(from);
+  TCharacter* recipient = FindCharacter(to);
+  // An offline member of the cast may still leave a message.
+  if (sender == nullptr || sender->AccountIndex >= 0 || recipient == nullptr ||
+      recipient->Scripted || 4 + 2 + text.size() + 2 + data.size() > kMaxPayload) {
+    return false;
+  }
+  if (recipient->Session != nullptr) {
+    recipient->Session->Announce(sender->Id, sender->Name);
+    recipient->Session->Send(ipMessagePrivate, {Int(sender->Id), Str(text), Data(data)});
+    return true;
+  }
+  if (recipient->AccountIndex < 0 ||
+      static_cast<int>(recipient->Offline.size()) >= Config.MaxOfflineMessages) {
+    return false;
+  }
+  recipient->Offline.push_back({sender->Id, NowText(), text, data});
+  return true;
+}
+
+bool TChatServer::ScriptedInvite(const TBytes& host, const TBytes& target) {
+  TCharacter* h = FindCharacter(host);
+  TCharacter* t = FindCharacter(target);
+  if (h == nullptr || !h->Scripted || t == nullptr || t->Session == nullptr) {
+    return false;
+  }
+  TPrivateGroup& group = PrivateGroups[h->Id];
+  if (group.Members.count(t->Id) != 0) {
+    return false;
+  }
+  group.Invited.insert(t->Id);
+  t->Session->Announce(h->Id, h->Name);
+  t->Session->Send(ipPrivategroupInvited, {Int(h->Id)});
+  return true;
+}
+
+bool TChatServer::ScriptedPrivateGroupMessage(const TBytes& host, const TBytes& text) {
+  const TCharacter* h = FindCharacter(host);
+  if (h == nullptr || !h->Scripted || 4 + 4 + 2 + text.size() + 2 > kMaxPayload) {
+    return false;
+  }
+  const auto it = PrivateGroups.find(h->Id);
+  if (it == PrivateGroups.end() || it->second.Members.empty()) {
+    return false;
+  }
+  ToPrivateGroup(h->Id, ipPrivategroupMessage, {Int(h->Id), Int(h->Id), Str(text), TPacketParam()},
+                 {h->Id});
+  return true;
+}
+
+std::vector<TBytes> TChatServer::LoggedInNames() const {
+  std::vector<TBytes> names;
+  for (const auto& [id, c] : Characters) {
+    if (c.Session != nullptr) {
+      names.push_back(c.Name);
+    }
+  }
+  return names;
 }
 
 } // namespace tessra

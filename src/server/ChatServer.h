@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -65,6 +66,31 @@ public:
   // A random 128-bit secret from the system's secure generator.
   static TBigInt RandomSecret();
 
+  // Characters the server plays itself (the demo's cast): known names that
+  // are online without a connection. The calls return false when a name or
+  // group is unknown, or the character cannot take part (not online, played
+  // by a client, not in the group).
+  bool SetScriptedOnline(const TBytes& name, bool online);
+  bool ScriptedGroupMessage(const TBytes& from, const TBytes& groupName, const TBytes& text,
+                            const TBytes& data = {});
+  // Delivered at once, or kept as an offline tell when the recipient is away;
+  // the sender need not be online.
+  bool ScriptedTell(const TBytes& from, const TBytes& to, const TBytes& text,
+                    const TBytes& data = {});
+  bool ScriptedInvite(const TBytes& host, const TBytes& target);
+  // To everyone who joined the host's private group.
+  bool ScriptedPrivateGroupMessage(const TBytes& host, const TBytes& text);
+  // Characters logged in over a connection.
+  std::vector<TBytes> LoggedInNames() const;
+
+  // A client's tell to a scripted character (sender, recipient, text), and
+  // characters logging in or out over a connection. Raised from inside the
+  // server's own processing: handlers should not call back synchronously
+  // into anything but the Scripted* operations.
+  std::function<void(const TBytes& from, const TBytes& to, const TBytes& text)> OnScriptedTell;
+  std::function<void(const TBytes& name)> OnCharacterLogIn;
+  std::function<void(const TBytes& name)> OnCharacterLogOut;
+
   // Called by the sessions.
   void HandlePacket(TServerSession& session, uint8_t outgoingKind,
                     const std::vector<TPacketParam>& params);
@@ -87,6 +113,8 @@ private:
     std::map<TGroupId, uint32_t> GroupFlags; // the groups it is in, with its flags
     std::deque<TOfflineTell> Offline;
     TServerSession* Session = nullptr;
+    bool Scripted = false; // online as one of the server's own characters
+    bool Online() const { return Session != nullptr || Scripted; }
   };
   struct TPrivateGroup {
     std::set<int32_t> Members; // joined, the host not counted
@@ -129,6 +157,8 @@ private:
   void ToPrivateGroup(int32_t hostId, uint8_t kind, const std::vector<TPacketParam>& values,
                       const std::vector<int32_t>& announce);
 
+  void BroadcastGroupMessage(const TGroup& group, const TCharacter& sender, const TBytes& text,
+                             const TBytes& data);
   void SendGroupJoin(TServerSession& session, const TGroup& group, uint32_t flags);
   void SendFriend(TServerSession& session, const TCharacter& buddy, bool accepted);
   void PushOnlineState(const TCharacter& character);

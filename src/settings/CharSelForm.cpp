@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "EnterIsOk.h"
+
 namespace tessra {
 
 TCharSelForm::TCharSelForm(QWidget* parent, const QStringList& characters,
@@ -46,6 +48,7 @@ TCharSelForm::TCharSelForm(QWidget* parent, const QStringList& characters,
   buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancel"));
   connect(buttons, &QDialogButtonBox::accepted, this, &TCharSelForm::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &TCharSelForm::reject);
+  new TEnterIsOk(*Characters, *OkBtn, this);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(heading);

@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "EnterIsOk.h"
 #include "ServerForm.h"
 #include "ServersForm.h"
 
@@ -75,6 +76,7 @@ TLoginForm::TLoginForm(QWidget* parent, const TLoginArray& logins, TDimensionLis
   OkBtn = buttons->button(QDialogButtonBox::Ok);
   OkBtn->setText(QStringLiteral("OK"));
   OkBtn->setDefault(true);
+  new TEnterIsOk(*UserNames, *OkBtn, this);
   buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancel"));
   connect(buttons, &QDialogButtonBox::accepted, this, &TLoginForm::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &TLoginForm::reject);

@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -56,6 +57,14 @@ TEST_F(LoginFormTest, OpensWithTheLastLoginFilledIn) {
   EXPECT_EQ(form.SelectedDimension(), Dimensions.Get(2));
   EXPECT_EQ(form.ManageButton()->toolTip(), QStringLiteral("Manage Dimensions"));
   EXPECT_EQ(form.focusWidget(), form.PasswordEdit());
+}
+
+TEST_F(LoginFormTest, EnterInTheUserNameBoxIsOk) {
+  TLoginForm form(nullptr, Logins, Dimensions, Current, QStringLiteral("bob"),
+                  QStringLiteral("ostvale"), Prompt);
+  form.show();
+  QTest::keyClick(form.UserNameBox(), Qt::Key_Return);
+  EXPECT_EQ(form.result(), QDialog::Accepted);
 }
 
 TEST_F(LoginFormTest, AnUnknownLastDimensionSelectsTheFirstAndNoUserFocusesTheName) {
@@ -178,6 +187,22 @@ TEST(CharSelFormTest, OkRefusesANameNotOnTheAccountAndKeepsTheTypedCase) {
   form.OkButton()->click();
   EXPECT_EQ(form.result(), QDialog::Accepted);
   EXPECT_EQ(form.CharacterName(), QStringLiteral("mIRA"));
+}
+
+TEST(CharSelFormTest, EnterInTheNameFieldIsOkAndChecksTheNameOnce) {
+  TScriptedPrompt prompt;
+  TCharSelForm form(nullptr, {"Zorn", "Mira"}, QStringLiteral("Mira"), prompt);
+  form.show();
+  // Keys reach the box (the focus widget in a real window) or its line edit.
+  form.CharacterBox()->setEditText(QStringLiteral("Nobody"));
+  QTest::keyClick(form.CharacterBox(), Qt::Key_Return);
+  EXPECT_EQ(prompt.Messages,
+            QStringList{"Error: The character Nobody is not available for your account."});
+  EXPECT_TRUE(form.isVisible());
+  form.CharacterBox()->setEditText(QStringLiteral("Mira"));
+  QTest::keyClick(form.CharacterBox()->lineEdit(), Qt::Key_Return);
+  EXPECT_EQ(form.result(), QDialog::Accepted);
+  EXPECT_EQ(prompt.Messages.size(), 1);
 }
 
 } // namespace
