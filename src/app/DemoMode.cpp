@@ -7,6 +7,7 @@
 #include "engine/DimensionList.h"
 #include "server/ChatServer.h"
 #include "server/DemoDirector.h"
+#include "server/DemoWhoisSite.h"
 #include "settings/FileRegistry.h"
 #include "settings/LoginArray.h"
 #include "settings/LoginStore.h"
@@ -38,6 +39,8 @@ TDemoMode::TDemoMode() : Temp(QDir::tempPath() + QStringLiteral("/tessra-demo-XX
   }
   Cast = std::make_unique<TDemoDirector>(*ChatServer);
   Cast->Start();
+  // Whois asks this stand-in for the game's web site, on loopback too.
+  WhoisSite = std::make_unique<TDemoWhoisSite>();
   WriteSettings();
 }
 
@@ -92,6 +95,9 @@ void TDemoMode::Apply(TMainForm::TOptions& options) const {
   options.Registry = std::move(registry);
   options.ServerKeyHex = ServerKeyHex();
   options.BuiltInDimensions = [this](TDimensionList& dimensions) { SetDimensions(dimensions); };
+  // Without its site (no free port) whois still stays on this machine: the look-up fails at a
+  // closed loopback port and says "Unknown character".
+  options.WhoisHost = WhoisSite->IsListening() ? WhoisSite->Host() : QStringLiteral("127.0.0.1:1");
 }
 
 } // namespace tessra

@@ -12,6 +12,7 @@ namespace tessra {
 
 class TChatServer;
 class TDemoDirector;
+class TDemoWhoisSite;
 class TDimensionList;
 
 // The program's demo: the reference chat server with its cast of scripted
@@ -39,7 +40,8 @@ public:
   // The window's options for the demo: the store on the demo's settings
   // file, the server's key and "Local Demo" as the one built-in dimension, so
   // that nothing but loopback can be picked at the login dialog. The prompt
-  // and the test switches are left to the caller.
+  // and the test switches are left to the caller. Whois asks the demo's own
+  // site on loopback.
   void Apply(TMainForm::TOptions& options) const;
 
   // Replaces the engine's own dimensions with "Local Demo".
@@ -52,6 +54,7 @@ public:
   const std::string& ServerKeyHex() const;
   TChatServer& Server() { return *ChatServer; }
   TDemoDirector& Director() { return *Cast; }
+  TDemoWhoisSite& WhoisPages() { return *WhoisSite; }
 
 private:
   void WriteSettings() const;
@@ -62,6 +65,7 @@ private:
   QString LogsPath;
   std::unique_ptr<TChatServer> ChatServer;
   std::unique_ptr<TDemoDirector> Cast;
+  std::unique_ptr<TDemoWhoisSite> WhoisSite;
 };
 
 } // namespace tessra

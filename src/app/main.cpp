@@ -168,7 +168,10 @@ int main(int argc, char** argv) {
                     QStringLiteral("\" is not HOST or HOST:PORT; the game's own site is used."));
     whois.clear();
   }
-  options.WhoisHost = whois;
+  // The demo brings a site of its own; an option given as well goes first.
+  if (!whois.isEmpty()) {
+    options.WhoisHost = whois;
+  }
 
   tessra::TMainForm form(std::move(options));
   app.OnException = [&form](tessra::TExceptionHandler&, const QString& message) {

@@ -15,10 +15,13 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "app/ChatWiring.h"
+#include "app/CommandProcessor.h"
 #include "app/DemoMode.h"
 #include "app/MainForm.h"
 #include "server/ChatServer.h"
 #include "server/DemoDirector.h"
+#include "server/DemoWhoisSite.h"
 #include "settings/CharSelForm.h"
 #include "settings/LoginForm.h"
 #include "settings/ScriptedPrompt.h"
@@ -150,6 +153,18 @@ TEST_F(DemoModeTest, EnterTwiceLogsInAndTheCastIsHeard) {
   // The item reference became a reference link.
   EXPECT_GT(CountLines(QStringLiteral("ItemDB: Ring of the Seventh Moon")), 0)
       << Form->ConsoleLines().join('\n').toStdString();
+
+  // Whois asks the demo's own site on loopback: the cast is known, anyone else is not.
+  Form->Chatting().Commands().ExecuteCommand(QStringLiteral("/whois Mirelle"));
+  Form->Chatting().Commands().ExecuteCommand(QStringLiteral("/whois Nobody"));
+  EXPECT_TRUE(WaitUntil([this] {
+    return CountLines(QStringLiteral(">Mirelle Ashgrove</a>")) > 0 &&
+           CountLines(QStringLiteral("Night Watch</a>")) > 0 &&
+           CountLines(QStringLiteral("Unknown character: Nobody")) > 0;
+  })) << Form->ConsoleLines().join('\n').toStdString();
+  EXPECT_GT(CountLines(QStringLiteral("http://") + Demo->WhoisPages().Host() +
+                       QStringLiteral("/character/bio/d/1/name/Mirelle")),
+            0);
 }
 
 } // namespace
