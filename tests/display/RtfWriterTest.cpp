@@ -27,7 +27,7 @@ void EnsureApplication() {
 }
 
 QByteArray Fixture(const char* name) {
-  const auto path = std::filesystem::path(__FILE__).parent_path() / "fixtures" / "rtf" / name;
+  const auto path = std::filesystem::path(TESSRA_DISPLAY_FIXTURES) / "rtf" / name;
   QFile file(QString::fromStdString(path.string()));
   EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
   return file.readAll();
