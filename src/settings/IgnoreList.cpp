@@ -268,8 +268,11 @@ void TIgnoreList::LoadIgnoreList(const QString& path) {
     return;
   }
   // Never more than the largest list the reader accepts, plus one record to tell it is larger.
+  // Only what the file holds is allocated (a read of the whole limit would take 8 MiB for a
+  // list of a few names).
   const qint64 limit = kRecordSize * (static_cast<qint64>(kMaxEntries) + 2);
-  const QByteArray bytes = file.read(limit);
+  const qint64 size = file.size();
+  const QByteArray bytes = file.read(size > 0 && size < limit ? size + 1 : limit);
   if (file.error() != QFileDevice::NoError) {
     Report(QStringLiteral("Disk read error"), path);
     return;
