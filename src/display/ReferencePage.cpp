@@ -18,29 +18,6 @@ constexpr QStringView kLinkClose = u"</a>";
 // "<br>".
 constexpr QStringView kTitleBreak = u"\x17\x19";
 
-bool IsQuote(QChar c) {
-  return c == QLatin1Char('"') || c == QLatin1Char('\'');
-}
-
-// A style line is copied into the new link only when it is one well-formed quoted attribute: a
-// value holding quotes or angle brackets could add attributes of its own or end the tag.
-bool IsPlainStyleLine(QStringView line) {
-  const qsizetype equals = line.indexOf(QLatin1Char('='));
-  if (equals < 0) {
-    return false;
-  }
-  const QStringView value = line.sliced(equals + 1);
-  if (value.size() < 2 || !IsQuote(value.front()) || value.back() != value.front()) {
-    return false;
-  }
-  for (const QChar c : value.sliced(1, value.size() - 2)) {
-    if (IsQuote(c) || c == QLatin1Char('<') || c == QLatin1Char('>')) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // A tool tip as the value of a double-quoted title attribute: quotes and angle brackets of the
 // other player's text would otherwise end the attribute or the tag. Ampersands stay, so that
 // entities in the text still show as their characters.

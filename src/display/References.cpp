@@ -214,15 +214,14 @@ QString Unquoted(const QString& value) {
   return value;
 }
 
-// A style line is passed on into the reference link only when it is one well-formed quoted
-// attribute: a value holding quotes or angle brackets could add attributes of its own (a later
-// attribute replaces an earlier one in the console's mark-up) or end the tag.
-bool IsPlainStyleLine(const QString& line) {
+} // namespace
+
+bool IsPlainStyleLine(QStringView line) {
   const qsizetype equals = line.indexOf(QLatin1Char('='));
   if (equals < 0) {
     return false;
   }
-  const QStringView value = QStringView(line).sliced(equals + 1);
+  const QStringView value = line.sliced(equals + 1);
   if (value.size() < 2 || !IsQuote(value.front()) || value.back() != value.front()) {
     return false;
   }
@@ -233,8 +232,6 @@ bool IsPlainStyleLine(const QString& line) {
   }
   return true;
 }
-
-} // namespace
 
 qsizetype FindClosing(QStringView data, QStringView open, QStringView alternative,
                       QStringView close) {
