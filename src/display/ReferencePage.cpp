@@ -1,8 +1,10 @@
 #include "display/ReferencePage.h"
 
+#include <functional>
 #include <optional>
 
 #include "display/ColorCodes.h"
+#include "display/DecimalNumber.h"
 #include "display/LinkDispatcher.h"
 #include "display/References.h"
 
@@ -15,29 +17,6 @@ constexpr QStringView kLinkClose = u"</a>";
 // Stands for a line break inside a link's tool tip until the text's own line breaks have become
 // "<br>".
 constexpr QStringView kTitleBreak = u"\x17\x19";
-
-bool IsQuote(QChar c) {
-  return c == QLatin1Char('"') || c == QLatin1Char('\'');
-}
-
-// A style line is copied into the new link only when it is one well-formed quoted attribute: a
-// value holding quotes or angle brackets could add attributes of its own or end the tag.
-bool IsPlainStyleLine(QStringView line) {
-  const qsizetype equals = line.indexOf(QLatin1Char('='));
-  if (equals < 0) {
-    return false;
-  }
-  const QStringView value = line.sliced(equals + 1);
-  if (value.size() < 2 || !IsQuote(value.front()) || value.back() != value.front()) {
-    return false;
-  }
-  for (const QChar c : value.sliced(1, value.size() - 2)) {
-    if (IsQuote(c) || c == QLatin1Char('<') || c == QLatin1Char('>')) {
-      return false;
-    }
-  }
-  return true;
-}
 
 // A tool tip as the value of a double-quoted title attribute: quotes and angle brackets of the
 // other player's text would otherwise end the attribute or the tag. Ampersands stay, so that
@@ -52,35 +31,6 @@ QString TitleValue(const QString& text) {
 
 QString LinkStart(qsizetype action) {
   return QStringLiteral("<a href=\"link://") + QString::number(action) + QLatin1Char('"');
-}
-
-// A decimal number as the item links carry it: an optional sign and digits, within 32 bits.
-std::optional<qint64> DecimalNumber(QStringView text) {
-  qsizetype i = 0;
-  bool negative = false;
-  if (!text.isEmpty() && (text.front() == QLatin1Char('-') || text.front() == QLatin1Char('+'))) {
-    negative = text.front() == QLatin1Char('-');
-    i = 1;
-  }
-  if (i >= text.size()) {
-    return std::nullopt;
-  }
-  qint64 value = 0;
-  for (; i < text.size(); ++i) {
-    const char16_t c = text[i].unicode();
-    if (c < u'0' || c > u'9') {
-      return std::nullopt;
-    }
-    value = value * 10 + (c - u'0');
-    if (value > qint64(INT32_MAX) + 1) {
-      return std::nullopt;
-    }
-  }
-  value = negative ? -value : value;
-  if (value < INT32_MIN || value > INT32_MAX) {
-    return std::nullopt;
-  }
-  return value;
 }
 
 QString NotAnInteger(QStringView text) {
@@ -148,31 +98,36 @@ QString ConvertTextLinks(const QString& text, QChar quote, QStringList& actions)
   return result;
 }
 
-QString ConvertCmdLinks(const QString& text, QChar quote, QStringList& actions) {
-  const QString opening = QStringLiteral("<a href=") + quote + QStringLiteral("chatcmd://");
+namespace {
+
+// Rewrites every `<a href=QUOTE scheme://target QUOTE>label</a>` of the text: `openingTag` gives
+// the new link's opening tag for the target, or nothing to leave the whole text as it was. A link
+// without its tag end or its "</a>" ends the walk.
+QString ConvertSchemeLinks(const QString& text, QChar quote, QStringView scheme,
+                           const std::function<std::optional<QString>(QStringView)>& openingTag) {
+  const QString opening = QStringLiteral("<a href=") + quote + scheme.toString();
   const QString tagEnd = QString(quote) + QLatin1Char('>');
   const QStringView data(text);
   QString result;
   qsizetype copied = 0;
   for (qsizetype at = data.indexOf(opening); at >= 0; at = data.indexOf(opening, copied)) {
-    const qsizetype commandStart = at + opening.size();
-    const qsizetype commandEnd = data.indexOf(tagEnd, commandStart);
-    if (commandEnd < 0) {
+    const qsizetype targetStart = at + opening.size();
+    const qsizetype targetEnd = data.indexOf(tagEnd, targetStart);
+    if (targetEnd < 0) {
       break;
     }
-    const qsizetype labelStart = commandEnd + tagEnd.size();
+    const qsizetype labelStart = targetEnd + tagEnd.size();
     const qsizetype close = data.indexOf(kLinkClose, labelStart);
     if (close < 0) {
       break;
     }
-    const QString command = data.sliced(commandStart, commandEnd - commandStart).toString();
-    actions.append(command);
-    QString title = StripColorCodes(command);
-    title.replace(QStringLiteral("\\n "), kTitleBreak.toString(), Qt::CaseInsensitive);
-    title.replace(QLatin1Char('\n'), kTitleBreak.toString());
+    const std::optional<QString> tag =
+        openingTag(data.sliced(targetStart, targetEnd - targetStart));
+    if (!tag) {
+      return text;
+    }
     result += data.sliced(copied, at - copied);
-    result += LinkStart(actions.size() - 1) + QStringLiteral(" title=\"") + TitleValue(title) +
-              QStringLiteral("\">");
+    result += *tag;
     result += data.sliced(labelStart, close - labelStart);
     result += kLinkClose;
     copied = close + kLinkClose.size();
@@ -184,55 +139,46 @@ QString ConvertCmdLinks(const QString& text, QChar quote, QStringList& actions) 
   return result;
 }
 
+} // namespace
+
+QString ConvertCmdLinks(const QString& text, QChar quote, QStringList& actions) {
+  return ConvertSchemeLinks(text, quote, u"chatcmd://", [&actions](QStringView target) {
+    const QString command = target.toString();
+    actions.append(command);
+    QString title = StripColorCodes(command);
+    title.replace(QStringLiteral("\\n "), kTitleBreak.toString(), Qt::CaseInsensitive);
+    title.replace(QLatin1Char('\n'), kTitleBreak.toString());
+    return std::optional<QString>(LinkStart(actions.size() - 1) + QStringLiteral(" title=\"") +
+                                  TitleValue(title) + QStringLiteral("\">"));
+  });
+}
+
 QString ConvertItemLinks(const QString& text, QChar quote, const QString& itemDb,
                          QStringList& actions, QString& error) {
-  const QString opening = QStringLiteral("<a href=") + quote + QStringLiteral("itemref://");
-  const QString tagEnd = QString(quote) + QLatin1Char('>');
-  const QStringView data(text);
-  QString result;
-  qsizetype copied = 0;
-  for (qsizetype at = data.indexOf(opening); at >= 0; at = data.indexOf(opening, copied)) {
-    const qsizetype numbersStart = at + opening.size();
-    const qsizetype numbersEnd = data.indexOf(tagEnd, numbersStart);
-    if (numbersEnd < 0) {
-      break;
-    }
-    const qsizetype labelStart = numbersEnd + tagEnd.size();
-    const qsizetype close = data.indexOf(kLinkClose, labelStart);
-    if (close < 0) {
-      break;
-    }
-    const QStringView numbers = data.sliced(numbersStart, numbersEnd - numbersStart);
-    const QList<QStringView> parts = numbers.split(QLatin1Char('/'));
-    if (parts.size() != 3) {
-      error = QLatin1Char('\'') + numbers.toString() +
-              QStringLiteral("' is not a valid item reference (low id/high id/quality level)");
-      return text;
-    }
-    qint64 values[3] = {0, 0, 0};
-    for (int i = 0; i < 3; ++i) {
-      const std::optional<qint64> value = DecimalNumber(parts[i]);
-      if (!value) {
-        error = NotAnInteger(parts[i]);
-        return text;
-      }
-      values[i] = *value;
-    }
-    const QString action =
-        QStringLiteral("/start ") + ItemDatabaseAddress(values[0], values[1], values[2], itemDb);
-    actions.append(action);
-    result += data.sliced(copied, at - copied);
-    result += LinkStart(actions.size() - 1) + QStringLiteral(" title=\"") + TitleValue(action) +
-              QStringLiteral("\">");
-    result += data.sliced(labelStart, close - labelStart);
-    result += kLinkClose;
-    copied = close + kLinkClose.size();
-  }
-  if (copied == 0) {
-    return text;
-  }
-  result += data.sliced(copied);
-  return result;
+  return ConvertSchemeLinks(
+      text, quote, u"itemref://", [&](QStringView numbers) -> std::optional<QString> {
+        const QList<QStringView> parts = numbers.split(QLatin1Char('/'));
+        if (parts.size() != 3) {
+          error = QLatin1Char('\'') + numbers.toString() +
+                  QStringLiteral("' is not a valid item reference (low id/high id/quality level)");
+          return std::nullopt;
+        }
+        qint64 values[3] = {0, 0, 0};
+        for (int i = 0; i < 3; ++i) {
+          const std::optional<qint64> value =
+              DecimalNumber(parts[i], INT32_MIN, INT32_MAX, TPlusSign::Allowed);
+          if (!value) {
+            error = NotAnInteger(parts[i]);
+            return std::nullopt;
+          }
+          values[i] = *value;
+        }
+        const QString action = QStringLiteral("/start ") +
+                               ItemDatabaseAddress(values[0], values[1], values[2], itemDb);
+        actions.append(action);
+        return LinkStart(actions.size() - 1) + QStringLiteral(" title=\"") + TitleValue(action) +
+               QStringLiteral("\">");
+      });
 }
 
 QString ReplaceTextColorCodes(const QString& text) {

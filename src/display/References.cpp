@@ -9,6 +9,7 @@
 #include "common/Trace.h"
 #include "display/ChatTextCodec.h"
 #include "display/ColorCodes.h"
+#include "display/DecimalNumber.h"
 #include "display/ReferenceRequest.h"
 #include "display/TextTransforms.h"
 #include "display/VoicePlayer.h"
@@ -213,15 +214,14 @@ QString Unquoted(const QString& value) {
   return value;
 }
 
-// A style line is passed on into the reference link only when it is one well-formed quoted
-// attribute: a value holding quotes or angle brackets could add attributes of its own (a later
-// attribute replaces an earlier one in the console's mark-up) or end the tag.
-bool IsPlainStyleLine(const QString& line) {
+} // namespace
+
+bool IsPlainStyleLine(QStringView line) {
   const qsizetype equals = line.indexOf(QLatin1Char('='));
   if (equals < 0) {
     return false;
   }
-  const QStringView value = QStringView(line).sliced(equals + 1);
+  const QStringView value = line.sliced(equals + 1);
   if (value.size() < 2 || !IsQuote(value.front()) || value.back() != value.front()) {
     return false;
   }
@@ -232,39 +232,6 @@ bool IsPlainStyleLine(const QString& line) {
   }
   return true;
 }
-
-// A decimal number of the item links: an optional minus sign and digits within the range.
-std::optional<qint64> DecimalNumber(QStringView text, qint64 minimum, qint64 maximum) {
-  qsizetype i = 0;
-  bool negative = false;
-  if (!text.isEmpty() && text.front() == QLatin1Char('-')) {
-    negative = true;
-    i = 1;
-  }
-  if (i >= text.size()) {
-    return std::nullopt;
-  }
-  qint64 value = 0;
-  for (; i < text.size(); ++i) {
-    const char16_t c = text[i].unicode();
-    if (c < u'0' || c > u'9') {
-      return std::nullopt;
-    }
-    value = value * 10 + (c - u'0');
-    if (value > (qint64(1) << 40)) {
-      return std::nullopt; // beyond every range this is used for
-    }
-  }
-  if (negative) {
-    value = -value;
-  }
-  if (value < minimum || value > maximum) {
-    return std::nullopt;
-  }
-  return value;
-}
-
-} // namespace
 
 qsizetype FindClosing(QStringView data, QStringView open, QStringView alternative,
                       QStringView close) {

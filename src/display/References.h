@@ -37,6 +37,12 @@ qsizetype FindClosing(QStringView data, QStringView open, QStringView alternativ
 // attributes found so far are returned and `unterminated` (when given) is set.
 QStringList ExtractLinkAttributes(QStringView tagText, bool* unterminated = nullptr);
 
+// Whether a link's style line (such as `style="color:#FF0000"`) may be passed on into a new link:
+// only one well-formed quoted attribute may, since a value holding quotes or angle brackets could
+// add attributes of its own (a later attribute replaces an earlier one in the console's mark-up)
+// or end the tag.
+bool IsPlainStyleLine(QStringView line);
+
 // The reference steps of ReplaceLiterals: a message's blob and the text, item and command links
 // written in received text become "reflink" console links whose params are the key of a blob
 // kept in the blob list; inline pictures become "[x]". Voice blobs are played instead.

@@ -17,6 +17,7 @@
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
+#include "app/ChatServerFixture.h"
 #include "app/ChatWiring.h"
 #include "app/InputLine.h"
 #include "app/MainForm.h"
@@ -43,107 +44,9 @@ constexpr char kConfig[] = R"json({
   "groups": [{"id": "0A00000001", "name": "General", "members": ["*"]}]
 })json";
 
-QString Text(const TBytes& bytes) {
-  return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-// Corwen: a headless client that records the messages and text blobs reaching him.
-struct TPeer {
-  TPeer(const std::string& keyHex, quint16 port)
-      : Local(QStringLiteral("Local"), QString(), port, QStringLiteral("127.0.0.1")) {
-    Chat.Dimension = &Local;
-    Chat.ServerValueHex = keyHex;
-    Chat.UserName = "corwen";
-    Chat.Password = "pw";
-    Chat.OnConnect = [](TVeyraChat& chat) { chat.Login2("Corwen"); };
-    Chat.OnLogin = [this](TVeyraChat&) { LoggedIn = true; };
-    const auto record = [this](const TBytes& name, const TBytes& message, const TBlob* blob) {
-      Messages.append(Text(name) + ": " + Text(message));
-      const auto* text = dynamic_cast<const TTextBlob*>(blob);
-      Blobs.append(text != nullptr ? Text(text->Text) : QStringLiteral("(none)"));
-    };
-    Chat.OnPrivateMessage = [record](TVeyraChat&, const TBytes& name, const TBytes& message,
-                                     const TBlob* blob) { record(name, message, blob); };
-    Chat.OnGroupMessage = [record](TVeyraChat&, int, const TBytes& name, const TBytes& message,
-                                   const TBlob* blob) { record(name, message, blob); };
-    Chat.Connect();
-  }
-
-  TDimensionInfo Local;
-  TVeyraChat Chat;
-  bool LoggedIn = false;
-  QStringList Messages;
-  QStringList Blobs;
-};
-
-class AttachReferenceChatTest : public ::testing::Test {
+class AttachReferenceChatTest : public test::TChatServerFixture {
 protected:
-  AttachReferenceChatTest() {
-    Server = std::make_unique<TChatServer>(ParseServerConfig(QByteArray(kConfig)),
-                                           TBigInt::FromHex("0123456789abcdef0fedcba987654321"));
-    EXPECT_TRUE(Server->Listen(QHostAddress::LocalHost, 0)) << Server->ErrorString().toStdString();
-    TFileRegistry registry(Dir.filePath(QStringLiteral("settings.json")));
-    registry.Load();
-    registry.OpenKey(kSettingsKey, true)->WriteInteger(QStringLiteral("OnStartup"), 0);
-    auto local = registry.OpenKey(kDimensionsKey + QStringLiteral("\\Local"), true);
-    local->WriteString(QStringLiteral("Host"), QStringLiteral("127.0.0.1"));
-    local->WriteInteger(QStringLiteral("Port"), Server->ServerPort());
-  }
-
-  ~AttachReferenceChatTest() override {
-    Corwen.reset();
-    Form.reset();
-    Server.reset();
-  }
-
-  bool Pump(const std::function<bool()>& condition, int timeoutMs = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-      if (timer.elapsed() > timeoutMs) {
-        return false;
-      }
-      for (TVeyraChat* engine :
-           {Form ? &Form->VeyraChat() : nullptr, Corwen ? &Corwen->Chat : nullptr}) {
-        if (engine != nullptr && engine->State() == TChatState::csLoggedIn) {
-          engine->TimerEvent();
-        }
-      }
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-  }
-
-  void LogIn() {
-    auto registry = std::make_unique<TFileRegistry>(Dir.filePath(QStringLiteral("settings.json")));
-    registry->Load();
-    TMainForm::TOptions options;
-    options.Registry = std::move(registry);
-    options.Prompt = &Prompt;
-    options.ServerKeyHex = Server->ServerKeyHex();
-    options.KeepConsoleText = true;
-    options.SavePlacement = false;
-    Form = std::make_unique<TMainForm>(std::move(options));
-    Form->show();
-    Form->FormActivate();
-    const int index = Form->VeyraChat().DimensionList().IndexOfName(QStringLiteral("Local"));
-    Prompt.Dialogs.push_back([index](QDialog& dialog) {
-      auto& login = dynamic_cast<TLoginForm&>(dialog);
-      login.UserNameBox()->setEditText(QStringLiteral("acct"));
-      login.PasswordEdit()->setText(QStringLiteral("pw"));
-      login.DimensionBox()->setCurrentIndex(index);
-      login.accept();
-    });
-    Prompt.Dialogs.push_back([](QDialog& dialog) {
-      auto& select = dynamic_cast<TCharSelForm&>(dialog);
-      select.CharacterBox()->setEditText(QStringLiteral("Alda"));
-      select.accept();
-    });
-    Form->Actions().ConnectAction->trigger();
-    ASSERT_TRUE(Pump([this] { return Form->VeyraChat().State() == TChatState::csLoggedIn; }));
-    Corwen = std::make_unique<TPeer>(Server->ServerKeyHex(), Server->ServerPort());
-    ASSERT_TRUE(Pump([this] { return Corwen->LoggedIn; }));
-  }
+  AttachReferenceChatTest() : TChatServerFixture(kConfig) {}
 
   TReferenceAttacher& Attacher() { return Form->Chatting().Attachments(); }
   QListWidget& RefListView() {
@@ -171,21 +74,6 @@ protected:
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(Attacher().AttachForm(), nullptr) << "closing the dialog destroys it";
   }
-
-  int CountLines(const QString& fragment) const {
-    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
-    int n = 0;
-    for (QString line : Form->ConsoleLines()) {
-      n += line.remove(tag).contains(fragment) ? 1 : 0;
-    }
-    return n;
-  }
-
-  QTemporaryDir Dir;
-  TScriptedPrompt Prompt;
-  std::unique_ptr<TChatServer> Server;
-  std::unique_ptr<TMainForm> Form;
-  std::unique_ptr<TPeer> Corwen;
 };
 
 TEST_F(AttachReferenceChatTest, ASentTellCarriesTheReferenceAsLinkAndBlobAndReleasesIt) {

@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,6 +18,7 @@
 #include "app/CommandProcessor.h"
 #include "app/DemoMode.h"
 #include "app/MainForm.h"
+#include "common/WaitUntil.h"
 #include "server/ChatServer.h"
 #include "server/DemoDirector.h"
 #include "server/DemoWhoisSite.h"
@@ -29,17 +29,7 @@
 namespace tessra {
 namespace {
 
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!condition()) {
-    if (timer.elapsed() > timeoutMs) {
-      return false;
-    }
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
+using test::WaitUntil;
 
 class DemoModeTest : public ::testing::Test {
 protected:

@@ -21,6 +21,7 @@
 
 #include "app/AwayMessagesForm.h"
 #include "app/AwayWiring.h"
+#include "app/ChatServerFixture.h"
 #include "app/ChatWiring.h"
 #include "app/FriendsTree.h"
 #include "app/GroupsTree.h"
@@ -44,15 +45,6 @@
 namespace tessra {
 namespace {
 
-void EnsureApplication() {
-  if (QCoreApplication::instance() == nullptr) {
-    static int argc = 1;
-    static char name[] = "app_tests";
-    static char* argv[] = {name, nullptr};
-    static const std::unique_ptr<QApplication> app = std::make_unique<QApplication>(argc, argv);
-  }
-}
-
 constexpr char kConfig[] = R"json({
   "maxBytesPerSecond": 0,
   "accounts": [
@@ -64,10 +56,6 @@ constexpr char kConfig[] = R"json({
   "buddies": {"Alda": ["Corwen"]}
 })json";
 
-QString Text(const TBytes& bytes) {
-  return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
 QStringList Children(const QTreeWidgetItem& parent) {
   QStringList texts;
   for (int i = 0; i < parent.childCount(); ++i) {
@@ -75,34 +63,6 @@ QStringList Children(const QTreeWidgetItem& parent) {
   }
   return texts;
 }
-
-// Corwen: a headless client that records what reaches him.
-struct TPeer {
-  TPeer(const std::string& keyHex, quint16 port)
-      : Local(QStringLiteral("Local"), QString(), port, QStringLiteral("127.0.0.1")) {
-    Chat.Dimension = &Local;
-    Chat.ServerValueHex = keyHex;
-    Chat.UserName = "corwen";
-    Chat.Password = "pw";
-    Chat.OnConnect = [](TVeyraChat& chat) { chat.Login2("Corwen"); };
-    Chat.OnLogin = [this](TVeyraChat&) { LoggedIn = true; };
-    Chat.OnPrivateMessage = [this](TVeyraChat&, const TBytes& name, const TBytes& message,
-                                   const TBlob*) {
-      Tells.append(Text(name) + ": " + Text(message));
-    };
-    Chat.OnGroupMessage = [this](TVeyraChat&, int, const TBytes& name, const TBytes& message,
-                                 const TBlob*) {
-      Groups.append(Text(name) + ": " + Text(message));
-    };
-    Chat.Connect();
-  }
-
-  TDimensionInfo Local;
-  TVeyraChat Chat;
-  bool LoggedIn = false;
-  QStringList Tells;
-  QStringList Groups;
-};
 
 // Points the temporary folder at a test's own folder while the reference viewer is made, so that
 // its pages folder (removed as a whole when the viewer goes) is not the one other programs share.
@@ -125,81 +85,14 @@ private:
   QByteArray Saved;
 };
 
-class MainFormChatTest : public ::testing::Test {
+class MainFormChatTest : public test::TChatServerFixture {
 protected:
-  static void SetUpTestSuite() { EnsureApplication(); }
+  MainFormChatTest() : TChatServerFixture(kConfig) {}
 
-  MainFormChatTest() {
-    Server = std::make_unique<TChatServer>(ParseServerConfig(QByteArray(kConfig)),
-                                           TBigInt::FromHex("0123456789abcdef0fedcba987654321"));
-    EXPECT_TRUE(Server->Listen(QHostAddress::LocalHost, 0)) << Server->ErrorString().toStdString();
-    TFileRegistry registry(Dir.filePath(QStringLiteral("settings.json")));
-    registry.Load();
-    registry.OpenKey(kSettingsKey, true)->WriteInteger(QStringLiteral("OnStartup"), 0);
-    auto local = registry.OpenKey(kDimensionsKey + QStringLiteral("\\Local"), true);
-    local->WriteString(QStringLiteral("Host"), QStringLiteral("127.0.0.1"));
-    local->WriteInteger(QStringLiteral("Port"), Server->ServerPort());
-  }
-
-  ~MainFormChatTest() override {
-    Corwen.reset();
-    Form.reset();
-    Server.reset();
-  }
-
-  // Runs the event loop and both engines' send pacing until the condition holds.
-  bool Pump(const std::function<bool()>& condition, int timeoutMs = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-      if (timer.elapsed() > timeoutMs) {
-        return false;
-      }
-      for (TVeyraChat* engine :
-           {Form ? &Form->VeyraChat() : nullptr, Corwen ? &Corwen->Chat : nullptr}) {
-        if (engine != nullptr && engine->State() == TChatState::csLoggedIn) {
-          engine->TimerEvent();
-        }
-      }
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-  }
-
-  // Opens the window, logs in as Alda through the dialogs and brings Corwen online; done when
-  // both public groups are shown.
+  // Logs in; done when both public groups are shown.
   void LogIn() {
-    auto registry = std::make_unique<TFileRegistry>(Dir.filePath(QStringLiteral("settings.json")));
-    registry->Load();
-    TMainForm::TOptions options;
-    options.Registry = std::move(registry);
-    options.Prompt = &Prompt;
-    options.ServerKeyHex = Server->ServerKeyHex();
-    options.KeepConsoleText = true;
-    options.SavePlacement = false;
-    Form = std::make_unique<TMainForm>(std::move(options));
-    Form->show();
-    Form->FormActivate();
-    const int index = Form->VeyraChat().DimensionList().IndexOfName(QStringLiteral("Local"));
-    Prompt.Dialogs.push_back([index](QDialog& dialog) {
-      auto& login = dynamic_cast<TLoginForm&>(dialog);
-      login.UserNameBox()->setEditText(QStringLiteral("acct"));
-      login.PasswordEdit()->setText(QStringLiteral("pw"));
-      login.DimensionBox()->setCurrentIndex(index);
-      login.accept();
-    });
-    Prompt.Dialogs.push_back([](QDialog& dialog) {
-      auto& select = dynamic_cast<TCharSelForm&>(dialog);
-      select.CharacterBox()->setEditText(QStringLiteral("Alda"));
-      select.accept();
-    });
-    Form->Actions().ConnectAction->trigger();
-    ASSERT_TRUE(Pump([this] {
-      return Form->VeyraChat().State() == TChatState::csLoggedIn &&
-             Form->Chatting().Groups().PublicNode()->childCount() == 2;
-    }));
-    Corwen = std::make_unique<TPeer>(Server->ServerKeyHex(), Server->ServerPort());
-    ASSERT_TRUE(Pump([this] { return Corwen->LoggedIn; }));
+    TChatServerFixture::LogIn(
+        [this] { return Form->Chatting().Groups().PublicNode()->childCount() == 2; });
   }
 
   // Types a line into the input line and presses Enter.
@@ -209,22 +102,6 @@ protected:
     QTest::keyClicks(input, line);
     QTest::keyClick(input, Qt::Key_Return);
   }
-
-  // Lines holding the fragment, with the mark-up's tags taken out of each line.
-  int CountLines(const QString& fragment) const {
-    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
-    int n = 0;
-    for (QString line : Form->ConsoleLines()) {
-      n += line.remove(tag).contains(fragment) ? 1 : 0;
-    }
-    return n;
-  }
-
-  QTemporaryDir Dir;
-  TScriptedPrompt Prompt;
-  std::unique_ptr<TChatServer> Server;
-  std::unique_ptr<TMainForm> Form;
-  std::unique_ptr<TPeer> Corwen;
 };
 
 TEST_F(MainFormChatTest, TellTypedInTheInputLineReachesTheOtherClientAndIsEchoed) {

@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTcpServer>
@@ -15,7 +14,9 @@
 #include <QTextEdit>
 #include <gtest/gtest.h>
 
+#include "app/ChatServerFixture.h"
 #include "app/MainForm.h"
+#include "common/WaitUntil.h"
 #include "engine/BigInt.h"
 #include "server/ChatServer.h"
 #include "settings/CharSelForm.h"
@@ -28,26 +29,7 @@
 namespace tessra {
 namespace {
 
-void EnsureApplication() {
-  if (QCoreApplication::instance() == nullptr) {
-    static int argc = 1;
-    static char name[] = "app_tests";
-    static char* argv[] = {name, nullptr};
-    static const std::unique_ptr<QApplication> app = std::make_unique<QApplication>(argc, argv);
-  }
-}
-
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!condition()) {
-    if (timer.elapsed() > timeoutMs) {
-      return false;
-    }
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
+using test::WaitUntil;
 
 constexpr char kConfig[] = R"json({
   "maxBytesPerSecond": 0,
@@ -65,8 +47,6 @@ TBigInt Secret() {
 
 class MainFormServerTest : public ::testing::Test {
 protected:
-  static void SetUpTestSuite() { EnsureApplication(); }
-
   MainFormServerTest() {
     StartServer(0);
     // Settings as the user left them: nothing at start-up, reconnect on, and
@@ -93,15 +73,8 @@ protected:
   // The window, created from the store and shown; its first activation runs
   // the start-up action.
   void Open() {
-    auto registry = std::make_unique<TFileRegistry>(StorePath());
-    registry->Load();
-    TMainForm::TOptions options;
-    options.Registry = std::move(registry);
-    options.Prompt = &Prompt;
-    options.ServerKeyHex = Server->ServerKeyHex();
-    options.KeepConsoleText = true;
-    options.SavePlacement = false;
-    Form = std::make_unique<TMainForm>(std::move(options));
+    Form = std::make_unique<TMainForm>(
+        test::MainFormOptions(StorePath(), Prompt, Server->ServerKeyHex()));
     ASSERT_GE(LocalIndex(), 0);
     Form->show();
     Form->FormActivate();

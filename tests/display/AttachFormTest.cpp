@@ -35,15 +35,6 @@
 namespace tessra {
 namespace {
 
-void EnsureApplication() {
-  if (QApplication::instance() == nullptr) {
-    static int argc = 1;
-    static char name[] = "tessra_display_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-  }
-}
-
 constexpr QRgb kRed = 0xFF0000;
 constexpr QRgb kTyping = 0x0000FF;
 
@@ -74,10 +65,7 @@ void Colour(QTextDocument& document, int from, int to, QRgb rgb) {
 
 class AttachReferenceTest : public ::testing::Test {
 protected:
-  AttachReferenceTest() {
-    EnsureApplication();
-    Input = std::make_unique<QTextEdit>();
-  }
+  AttachReferenceTest() { Input = std::make_unique<QTextEdit>(); }
 
   // The input line holds `text` in the typing colour, with the selection from..to.
   void SetInput(const QString& text, int from, int to) {
@@ -212,7 +200,6 @@ TEST_F(AttachReferenceTest, TheAttachmentKeepsItsColoursAsGameColourCodes) {
 class AttachFormTest : public ::testing::Test {
 protected:
   AttachFormTest() {
-    EnsureApplication();
     Form = new TAttachForm();
     // Closing destroys the window; the test keeps it until its end.
     Form->setAttribute(Qt::WA_DeleteOnClose, false);

@@ -20,27 +20,7 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 namespace tessra {
 namespace {
 
-// Widget tests need an application object. It is made before the first test and destroyed
-// after the last, while Qt's own statics still exist.
-class TApplicationEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    if (QCoreApplication::instance() == nullptr) {
-      App = std::make_unique<QApplication>(Argc, Argv);
-    }
-  }
-  void TearDown() override { App.reset(); }
-
-private:
-  int Argc = 1;
-  char Name[24] = "tessra_display_tests";
-  char* Argv[2] = {Name, nullptr};
-  std::unique_ptr<QApplication> App;
-};
-
-[[maybe_unused]] ::testing::Environment* const kApplicationEnvironment =
-    ::testing::AddGlobalTestEnvironment(new TApplicationEnvironment);
-
+// The widget application comes from the suite's environment (TestApplication.cpp).
 void EnsureApplication() {
   ASSERT_NE(qobject_cast<QApplication*>(QCoreApplication::instance()), nullptr);
 }

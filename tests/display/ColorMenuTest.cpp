@@ -14,15 +14,6 @@
 namespace tessra {
 namespace {
 
-void EnsureApplication() {
-  if (QApplication::instance() == nullptr) {
-    static int argc = 1;
-    static char name[] = "tessra_display_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-  }
-}
-
 const QColor kWindowText(0, 0, 0);
 const QColor kOrange(0xFF, 0x66, 0x00);     // default palette cell 9
 const QColor kSystemOnly(0x0A, 0x0B, 0x0C); // system palette cell 2 in the state tests
@@ -64,7 +55,6 @@ TEST(ColorMenuState, SetInputColorCheckMarks) {
 class ColorMenuTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    EnsureApplication();
     Input = std::make_unique<QTextEdit>();
     Menu = std::make_unique<TColorMenu>();
     Menu->SetDefaultColor(kWindowText);

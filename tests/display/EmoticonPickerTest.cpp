@@ -9,17 +9,7 @@
 namespace tessra {
 namespace {
 
-void EnsureApplication() {
-  if (QApplication::instance() == nullptr) {
-    static int argc = 1;
-    static char name[] = "tessra_display_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-  }
-}
-
 TEST(EmoticonPicker, CellsInsertTheFirstCodeAtTheCaret) {
-  EnsureApplication();
   QTextEdit input;
   input.setPlainText("ab");
   QTextCursor caret = input.textCursor();

@@ -18,15 +18,6 @@
 namespace tessra {
 namespace {
 
-void EnsureApplication() {
-  if (QApplication::instance() == nullptr) {
-    static int argc = 1;
-    static char name[] = "tessra_display_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-  }
-}
-
 constexpr double kDefaultPoints = 10;
 
 QByteArray Fixture(const char* name) {
@@ -37,7 +28,6 @@ QByteArray Fixture(const char* name) {
 }
 
 std::unique_ptr<QTextDocument> Read(const QByteArray& rtf) {
-  EnsureApplication();
   auto document = std::make_unique<QTextDocument>();
   document->setDefaultFont(QFont(QStringLiteral("Arial"), int(kDefaultPoints)));
   TRtfReader::Read(rtf, *document);
@@ -265,7 +255,6 @@ TEST(RtfReader, RefusesWhatIsNoRtfDocumentAndLeavesTheDocumentAlone) {
       {"deep inside an ignored destination", "{\\rtf1 {\\*\\x " + QByteArray(100000, '{'),
        "RTF document nests groups too deeply"},
   };
-  EnsureApplication();
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     QTextDocument document;

@@ -17,15 +17,6 @@
 namespace tessra {
 namespace {
 
-void EnsureApplication() {
-  if (QApplication::instance() == nullptr) {
-    static int argc = 1;
-    static char name[] = "tessra_display_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-  }
-}
-
 QByteArray Fixture(const char* name) {
   const auto path = std::filesystem::path(TESSRA_DISPLAY_FIXTURES) / "rtf" / name;
   QFile file(QString::fromStdString(path.string()));
@@ -34,7 +25,6 @@ QByteArray Fixture(const char* name) {
 }
 
 std::unique_ptr<QTextDocument> NewDocument() {
-  EnsureApplication();
   auto document = std::make_unique<QTextDocument>();
   document->setDefaultFont(QFont(QStringLiteral("Arial"), 9));
   return document;

@@ -14,15 +14,6 @@
 namespace tessra {
 namespace {
 
-void EnsureApplication() {
-  if (QApplication::instance() == nullptr) {
-    static int argc = 1;
-    static char name[] = "tessra_display_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-  }
-}
-
 const QColor kDefault(0, 0, 0);
 const QColor kRed(0xFF, 0, 0);
 const QColor kBlue(0, 0, 0xFF);
@@ -38,7 +29,6 @@ struct TRun {
 class TRichText {
 public:
   explicit TRichText(const std::vector<TRun>& runs) {
-    EnsureApplication();
     QTextCursor cursor(&Document);
     for (const TRun& run : runs) {
       QTextCharFormat format;
@@ -128,7 +118,6 @@ TEST(RichTextToColorCodes, WritesCodesForKnownColours) {
 }
 
 TEST(RichTextToColorCodes, ParagraphsAndStoredReferences) {
-  EnsureApplication();
   QTextDocument lines;
   lines.setPlainText(QStringLiteral("one\ntwo"));
   EXPECT_EQ(RichTextToColorCodes(lines, kDefault), "one\ntwo");

@@ -5,26 +5,13 @@
 #include <vector>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include "common/WaitUntil.h"
 #include "engine/VeyraChatPacket.h"
 
 namespace tessra::test {
-
-// Runs the event loop until the condition holds or the time is up.
-inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!condition()) {
-    if (timer.elapsed() > timeoutMs) {
-      return false;
-    }
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
 
 // One packet the client sent, read by the outgoing table.
 struct TClientPacket {
