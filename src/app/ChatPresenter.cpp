@@ -8,6 +8,7 @@
 #include "common/ChatException.h"
 #include "common/Trace.h"
 #include "display/DateTimeFormat.h"
+#include "display/TextTransforms.h"
 #include "engine/VeyraBlob.h"
 #include "engine/VeyraChat.h"
 
@@ -38,15 +39,6 @@ public:
 private:
   TGroupPanelView& Panel;
 };
-
-// Text shown as it is: the three characters the console reads as mark-up become entities.
-QString PlainMarkup(const QString& text) {
-  QString out = text;
-  out.replace(QLatin1Char('&'), QStringLiteral("&amp;"));
-  out.replace(QLatin1Char('<'), QStringLiteral("&lt;"));
-  out.replace(QLatin1Char('>'), QStringLiteral("&gt;"));
-  return out;
-}
 
 } // namespace
 
@@ -88,7 +80,7 @@ void TChatPresenter::AddMessageLine(const QString& head, QByteArrayView message,
   try {
     AddOutputLine(head + body + kEndFont, color, true);
   } catch (const TChatException&) {
-    AddOutputLine(head + PlainMarkup(Transforms.StripColorCodes(Decode(message))) + kEndFont, color,
+    AddOutputLine(head + EscapeText(Transforms.StripColorCodes(Decode(message))) + kEndFont, color,
                   true);
   }
 }
@@ -187,7 +179,7 @@ void TChatPresenter::VeyraChatSystemMessage(TVeyraChat& /*sender*/, const TBytes
     AddSystemLine(text);
   } catch (const TChatException&) {
     // As for messages from players: shown as plain text rather than lost.
-    AddSystemLine(PlainMarkup(Transforms.StripColorCodes(Decode(message))));
+    AddSystemLine(EscapeText(Transforms.StripColorCodes(Decode(message))));
   }
 }
 

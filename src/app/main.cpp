@@ -15,6 +15,7 @@
 #include "app/FirstPaintReport.h"
 #include "app/MainForm.h"
 #include "common/ChatException.h"
+#include "display/TextTransforms.h"
 #include "display/WhoisSite.h"
 #include "settings/CharSelForm.h"
 #include "settings/MessageBoxPrompt.h"
@@ -160,11 +161,7 @@ int main(int argc, char** argv) {
     whois = QProcessEnvironment::systemEnvironment().value(QStringLiteral("TESSRA_WHOIS_HOST"));
   }
   if (!whois.isEmpty() && !tessra::TWhoisSite::FromHost(whois)) {
-    QString shown = whois;
-    shown.replace(QLatin1Char('&'), QStringLiteral("&amp;"))
-        .replace(QLatin1Char('<'), QStringLiteral("&lt;"))
-        .replace(QLatin1Char('>'), QStringLiteral("&gt;"));
-    problems.append(QStringLiteral("The whois host \"") + shown +
+    problems.append(QStringLiteral("The whois host \"") + tessra::EscapeText(whois) +
                     QStringLiteral("\" is not HOST or HOST:PORT; the game's own site is used."));
     whois.clear();
   }

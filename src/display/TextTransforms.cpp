@@ -43,6 +43,23 @@ QString EscapeMarkup(const QString& text) {
   return result;
 }
 
+QString EscapeText(const QString& text) {
+  QString out;
+  out.reserve(text.size() + text.size() / 8);
+  for (const QChar c : text) {
+    if (c == QLatin1Char('&')) {
+      out += QStringLiteral("&amp;");
+    } else if (c == QLatin1Char('<')) {
+      out += QStringLiteral("&lt;");
+    } else if (c == QLatin1Char('>')) {
+      out += QStringLiteral("&gt;");
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 QString StripTags(const QString& text) {
   QString result;
   result.reserve(text.size());

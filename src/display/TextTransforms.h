@@ -16,6 +16,10 @@ class TReferenceParsers;
 // in the text are escaped again.
 QString EscapeMarkup(const QString& text);
 
+// Text shown as it is between tags: "&", "<" and ">" as "&amp;", "&lt;" and "&gt;". The double
+// quote stays, since the console shows "&quot;" between tags as those six characters.
+QString EscapeText(const QString& text);
+
 // The text without every run from "<" to the next ">", both included. A "<" that no ">" follows
 // is kept with the rest of the text.
 QString StripTags(const QString& text);

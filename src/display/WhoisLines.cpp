@@ -1,28 +1,11 @@
 #include "WhoisLines.h"
 
 #include "display/ColorCodes.h"
+#include "display/TextTransforms.h"
 
 namespace tessra {
 
 namespace {
-
-// Text between tags: the three characters the console reads as mark-up become entities.
-QString Text(const QString& text) {
-  QString out;
-  out.reserve(text.size());
-  for (const QChar c : text) {
-    if (c == QLatin1Char('&')) {
-      out += QStringLiteral("&amp;");
-    } else if (c == QLatin1Char('<')) {
-      out += QStringLiteral("&lt;");
-    } else if (c == QLatin1Char('>')) {
-      out += QStringLiteral("&gt;");
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
 
 // A double-quoted attribute value: the console reads no entities there, so the characters that
 // would end the value or the tag are left out.
@@ -40,7 +23,7 @@ QString Attribute(const QString& text) {
 QString Link(const char* kind, const QString& hint, const QString& address, const QString& text) {
   return QStringLiteral("<a name=\"") + QLatin1String(kind) + QStringLiteral("\" hint=\"") +
          Attribute(hint) + QStringLiteral("\" params=\"") + Attribute(address) +
-         QStringLiteral("\">") + Text(text) + QStringLiteral("</a>");
+         QStringLiteral("\">") + EscapeText(text) + QStringLiteral("</a>");
 }
 
 } // namespace
@@ -49,7 +32,7 @@ QStringList WhoisResultLines(const TWhoisResult& result, const QColor& valueColo
   const QString valueStart =
       QStringLiteral("<font color=\"#") + ColorToHex(valueColor) + QStringLiteral("\">");
   const auto value = [&valueStart](const QString& v) {
-    return valueStart + Text(v) + QStringLiteral("</font>");
+    return valueStart + EscapeText(v) + QStringLiteral("</font>");
   };
   QStringList lines;
   lines.append(QStringLiteral("Information for ") +
@@ -63,9 +46,9 @@ QStringList WhoisResultLines(const TWhoisResult& result, const QColor& valueColo
   if (!result.OrganizationName.isEmpty()) {
     const QString rank = result.Rank.trimmed();
     const QString name = result.OrganizationName.trimmed();
-    QString line = rank.isEmpty() ? QString() : Text(rank) + QStringLiteral(" of ");
+    QString line = rank.isEmpty() ? QString() : EscapeText(rank) + QStringLiteral(" of ");
     line += result.OrganizationAddress.isEmpty()
-                ? Text(name)
+                ? EscapeText(name)
                 : Link("guildurl", QStringLiteral("Display ") + name + QStringLiteral("'s roster"),
                        result.OrganizationAddress, name);
     line = line.trimmed();
@@ -77,7 +60,7 @@ QStringList WhoisResultLines(const TWhoisResult& result, const QColor& valueColo
 }
 
 QString WhoisFailureLine(const QString& name) {
-  return QStringLiteral("Unknown character: ") + Text(name);
+  return QStringLiteral("Unknown character: ") + EscapeText(name);
 }
 
 } // namespace tessra
