@@ -78,6 +78,10 @@ int main(int argc, char* argv[]) {
   };
   start = std::chrono::steady_clock::now();
   memory->Feed(buffer);
+  // A burst is handled a slice at a time, one event-loop turn each.
+  while (chat.PassPending()) {
+    QCoreApplication::processEvents();
+  }
   const double dispatch = Seconds(start);
 
   if (handled != count || walked != count) {

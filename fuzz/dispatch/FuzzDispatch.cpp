@@ -87,7 +87,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       engine->Memory->Feed(bytes.mid(pos, static_cast<qsizetype>(chunk)));
     }
   }
-  // Follow-up passes for what a bad packet left behind run from the event loop.
+  // Follow-up passes (the rest of a burst, what a bad packet left behind) run from the
+  // event loop.
+  for (int turn = 0; turn < 100 && engine->Chat->PassPending(); ++turn) {
+    QCoreApplication::processEvents();
+  }
   QCoreApplication::processEvents();
   return 0;
 }

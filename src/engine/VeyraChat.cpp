@@ -17,6 +17,9 @@ constexpr int kPaceIntervalMs = 3300;
 constexpr int kDisconnectPollMs = 5;
 constexpr int kKeepAliveIntervalMs = 5000;
 constexpr uint32_t kKeepAliveSilenceMs = 60000;
+// A burst is handled a slice at a time: after this many packets the rest waits
+// for a follow-up pass, so the window repaints and takes input in between.
+constexpr int kPacketsPerPass = 500;
 
 constexpr uint32_t Bits(std::initializer_list<int> kinds) {
   uint32_t bits = 0;
@@ -358,8 +361,20 @@ std::unique_ptr<TVeyraChatIncomingPacket> TVeyraChat::ReceivePacket() {
       typeNumber, TBytes(payload.constData(), static_cast<size_t>(payload.size())));
 }
 
+bool TVeyraChat::WholePacketBuffered() const {
+  if (!Client->IsConnected() || Client->IsNegotiating() || Client->ProxyNegotiating() ||
+      Client->Buffered() < 4) {
+    return false;
+  }
+  const QByteArray head = Client->Peek(4);
+  const int length = (static_cast<uint8_t>(head[2]) << 8) | static_cast<uint8_t>(head[3]);
+  return Client->Buffered() >= 4 + int64_t{length};
+}
+
 void TVeyraChat::ScheduleFollowUpPass() {
-  if (FollowUpPending || Client->Buffered() < 4) {
+  // Only a whole packet is worth a pass: the rest of a torn one comes with the
+  // next data notification, and posting passes until then would spin.
+  if (FollowUpPending || !WholePacketBuffered()) {
     return;
   }
   FollowUpPending = true;
@@ -379,6 +394,7 @@ void TVeyraChat::DispatchPass() {
   const char* handling = nullptr;
   try {
     std::unique_ptr<TVeyraChatIncomingPacket> packet = ReceivePacket();
+    int handled = 0;
     while (packet) {
       handling = packet->Info().Name;
       if (!IncomingAllowed(CurrentState, packet->TypeIndex())) {
@@ -388,7 +404,7 @@ void TVeyraChat::DispatchPass() {
       bool endPass = false;
       HandlePacket(*packet, endPass);
       packet.reset();
-      if (endPass) {
+      if (endPass || ++handled == kPacketsPerPass) {
         break;
       }
       packet = ReceivePacket();

@@ -114,6 +114,9 @@ public:
   void SendPacket(std::unique_ptr<TVeyraChatOutgoingPacket> packet);
   void SendPacketNoWait(std::unique_ptr<TVeyraChatOutgoingPacket> packet);
   size_t QueuedPackets() const { return SendQueue.size(); }
+  // True while a follow-up pass is posted for packets already buffered (the
+  // rest of a burst, or what a bad packet left behind).
+  bool PassPending() const { return FollowUpPending; }
 
   void CleanUp();
   void SocketEvent(int code);
@@ -199,6 +202,7 @@ private:
   void HandlePacket(const TVeyraChatIncomingPacket& packet, bool& endPass);
   void ReportException(const std::exception& e);
   void ScheduleFollowUpPass();
+  bool WholePacketBuffered() const;
   TBytes MessageData(int outgoingKind, const TTextBlob* blob) const;
   uint32_t Now() const { return Ticks->Now(); }
 
