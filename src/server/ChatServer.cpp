@@ -488,6 +488,9 @@ void TChatServer::SendGroupJoin(TServerSession& session, const TGroup& group, ui
 // ---- Chat ----------------------------------------------------------------
 
 void TChatServer::HandleLookup(TServerSession& session, const TBytes& name) {
+  if (OnLookup && !OnLookup(name)) {
+    return;
+  }
   const TCharacter* c = name.size() <= kMaxNameLength ? FindCharacter(name) : nullptr;
   if (c == nullptr) {
     // The client waits for an answer carrying the very name it asked for.

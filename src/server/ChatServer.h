@@ -90,6 +90,9 @@ public:
   std::function<void(const TBytes& from, const TBytes& to, const TBytes& text)> OnScriptedTell;
   std::function<void(const TBytes& name)> OnCharacterLogIn;
   std::function<void(const TBytes& name)> OnCharacterLogOut;
+  // Asked before a client's name look-up is answered; false leaves it
+  // unanswered, a server that keeps its client waiting.
+  std::function<bool(const TBytes& name)> OnLookup;
 
   // Called by the sessions.
   void HandlePacket(TServerSession& session, uint8_t outgoingKind,

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QWheelEvent>
 #include <QtTest/QTest>
@@ -119,6 +120,50 @@ TEST_F(MainFormChatTest, TellTypedInTheInputLineReachesTheOtherClientAndIsEchoed
   Type(QStringLiteral("anyone trading?"));
   ASSERT_TRUE(Pump([this] { return !Corwen->Groups.isEmpty(); }));
   EXPECT_EQ(Corwen->Groups, QStringList{QStringLiteral("Alda: anyone trading?")});
+}
+
+TEST_F(MainFormChatTest, ClosingTheWindowWhileALookupIsNeverAnsweredEndsTheWaitAndTheProgram) {
+  LogIn();
+  int lookups = 0;
+  Server->OnLookup = [&lookups](const TBytes& name) {
+    if (name != "Nobody") {
+      return true;
+    }
+    ++lookups;
+    return false;
+  };
+  bool typed = false;
+  QTimer::singleShot(0, Form.get(), [this, &typed] {
+    // Sending waits inside for the look-up the server never answers.
+    Type(QStringLiteral("/tell Nobody are you there?"));
+    typed = true;
+  });
+  // Meanwhile the user closes the window.
+  QTimer closer;
+  closer.setInterval(10);
+  QObject::connect(&closer, &QTimer::timeout, [this, &lookups, &closer] {
+    if (lookups > 0) {
+      closer.stop();
+      Form->close();
+    }
+  });
+  closer.start();
+  QTimer::singleShot(15000, [] { QCoreApplication::exit(2); });
+  // The program's own main loop, as the program runs it: closing the last window quits it, and
+  // that ends the wait too.
+  QElapsedTimer clock;
+  clock.start();
+  const int result = QCoreApplication::exec();
+  EXPECT_EQ(result, 0);
+  EXPECT_LT(clock.elapsed(), 10000);
+  EXPECT_TRUE(typed);
+  EXPECT_EQ(lookups, 1);
+  // The tell is dropped, not sent to a made-up id.
+  EXPECT_EQ(Form->VeyraChat().QueuedPackets(), 0u);
+  // The window goes as at the end of the program, with the connection still up.
+  Form.reset();
+  ASSERT_TRUE(Pump([this] { return Server->LoggedInNames().size() == 1; }));
+  EXPECT_TRUE(Corwen->Tells.isEmpty());
 }
 
 TEST_F(MainFormChatTest, TreesShowTheBuddyAndTheGroupsAndAReceivedGroupMessageIsShown) {
