@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include <QCoreApplication>
 
@@ -30,7 +31,9 @@ struct TFuzzEngine {
     Chat->Dimension = &Dimension;
     Chat->UserName = "fuzz";
     Chat->Password = "fuzz";
-    Chat->ServerValueHex = ServerValueFor(TBigInt::FromHex("1234567890abcdef"));
+    // A modular power: worked out once for every engine of the run.
+    static const std::string serverValue = ServerValueFor(TBigInt::FromHex("1234567890abcdef"));
+    Chat->ServerValueHex = serverValue;
     Chat->OnConnect = [](TVeyraChat& c) { c.Login2("Fuzzer"); };
     Chat->OnException = [](TVeyraChat&, const std::exception&) {};
     Chat->OnPrivateMessage = [this](TVeyraChat&, const TBytes& n, const TBytes& m, const TBlob* b) {
